@@ -1,0 +1,111 @@
+// Start-up, the three ways to end, and the About message.
+#include "app/form1.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QScreen>
+
+namespace {
+// The About text: every line ends with a carriage return but the last.
+const QString kAboutText = QStringLiteral(
+    "Velmora  Version 1.0    [03/2001]\r"
+    "\r"
+    "Home page\r"
+    "https://velmora.example.org/\r"
+    "\r"
+    "e-mail\r"
+    "velmora@example.org");
+constexpr int kKeyEsc = 27;
+}  // namespace
+
+void Form1::Form_Load() {
+    // 1. Sound first: the library, then the four sounds in their order.
+    if (!module1.ds.loaded()) module1.bind_library();
+    module1.sound_init(static_cast<SoundLibrary::Handle>(winId()));
+    snd_other = module1.sound_load(QStringLiteral("その他.wav"), 3);
+    snd_forbidden = module1.sound_load(QStringLiteral("禁止.wav"), 3);
+    snd_place = module1.sound_load(QStringLiteral("駒打音.wav"), 3);
+    snd_bgm = module1.sound_load(QStringLiteral("BGM.wav"), 1);
+
+    // 2. Form-level values.
+    guidance_on = 0;
+    com_level = 3;
+    mnu.LEVEL3->setChecked(true);
+    SENTE = 1;
+    GOTE = -1;
+    bg_colour = GREEN;
+    grid_colour = GREEN;
+    guide_colour = GREEN;
+    com_side = SENTE;
+    man_side = GOTE;
+
+    // 3. The window's background colour.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, 色_RGB(bg_colour));
+    setPalette(pal);
+
+    // 4. The grid.
+    board_left = 1050;
+    board_top = 100;
+    cell_w = 495;
+    cell_h = 615;
+
+    // 5, 6. Saved options, then the first game.
+    読込_環境設定ファイル();
+    初期設定();
+
+    // 7. Top-left corner of the screen, 9000 x 8000 twips of client area.
+    move(0, 0);
+    setFixedSize(sizeHint());
+}
+
+void Form1::終了処理() {
+    if (terminated) return;
+    terminated = true;
+    if (Timer1) Timer1->stop();
+    auto free_buffer = [this](SoundLibrary::Handle h) {
+        if (module1.ds.dsFree) module1.ds.dsFree(h);
+    };
+    free_buffer(snd_other);
+    free_buffer(snd_forbidden);
+    free_buffer(snd_place);
+    free_buffer(snd_bgm);
+    module1.sound_term();
+}
+
+void Form1::OWARI_Click() {
+    終了処理();
+    quit_program();
+}
+
+void Form1::Form_Unload() {
+    終了処理();
+    quit_program();
+}
+
+void Form1::Form_KeyPress(int KeyAscii) {
+    if (KeyAscii != kKeyEsc) return;
+    終了処理();
+    quit_program();
+}
+
+void Form1::VER_Click() {
+    描画_可視(false, false, false);
+    描画_棋譜_IO(1);
+    再生(snd_other);
+    MsgBox(kAboutText, QStringLiteral("Velmora"));
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+    Form_Unload();
+    e->accept();
+}
+
+void Form1::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape) {
+        Form_KeyPress(kKeyEsc);
+        return;
+    }
+    const QString t = e->text();
+    if (!t.isEmpty()) Form_KeyPress(t.at(0).unicode());
+}

@@ -1,0 +1,28 @@
+#include "view/board_view.h"
+
+#include "app/form1.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+BoardView::BoardView(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
+    setFixedSize(Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL,
+                 Form1::CLIENT_H_TWIPS / Form1::TWIPS_PER_PIXEL);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void BoardView::paintEvent(QPaintEvent* e) {
+    QPainter p(this);
+    const QRect r = e->rect();
+    // The canvas carries its device pixel ratio, so logical rectangles match.
+    p.drawImage(r, form_.canvas, QRectF(r.topLeft() * form_.canvas_dpr, r.size() * form_.canvas_dpr));
+}
+
+void BoardView::mousePressEvent(QMouseEvent* e) {
+    const QPointF pos = e->position();
+    const int shift = (e->modifiers() & Qt::ShiftModifier ? 1 : 0) |
+                      (e->modifiers() & Qt::ControlModifier ? 2 : 0) |
+                      (e->modifiers() & Qt::AltModifier ? 4 : 0);
+    form_.Form_MouseDown(static_cast<int>(e->button()), shift, pos.x() * Form1::TWIPS_PER_PIXEL,
+                         pos.y() * Form1::TWIPS_PER_PIXEL);
+}

@@ -1,0 +1,171 @@
+// The menu tree and the record-file panel.
+#include "app/form1.h"
+
+#include "view/board_view.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+// Panel geometry in twips: left, top, width, height.
+struct TwipRect {
+    int left, top, width, height;
+};
+QRect to_pixels(const TwipRect& r) {
+    const int k = Form1::TWIPS_PER_PIXEL;
+    return QRect(r.left / k, r.top / k, r.width / k, r.height / k);
+}
+constexpr TwipRect kDrive1{240, 360, 2535, 300};
+constexpr TwipRect kDir1{240, 600, 2535, 1710};
+constexpr TwipRect kFile1{240, 2280, 2535, 930};
+// Label1(0) .. Label1(3), from the bottom field up.
+constexpr TwipRect kLabel1[4] = {{120, 3120, 855, 255}, {120, 2880, 855, 255}, {120, 2640, 855, 255},
+                                 {120, 2400, 855, 255}};
+constexpr TwipRect kText1{960, 3120, 2295, 270};
+constexpr TwipRect kText2{960, 2400, 2295, 270};
+constexpr TwipRect kText3{960, 2640, 2295, 270};
+constexpr TwipRect kText4{960, 2880, 2295, 270};
+constexpr TwipRect kCommand1{3360, 3000, 855, 375};
+const char* const kLabelCaptions[4] = {"ﾌｧｲﾙ名 ：", "後    手 ：", "先    手 ：", "対 局 名："};
+}  // namespace
+
+void Form1::作成_メニュー() {
+    QMenuBar* bar = menuBar();
+    auto item = [this](QMenu* parent, const char* caption, void (Form1::*handler)(), bool checkable = false) {
+        QAction* a = parent->addAction(QString::fromUtf8(caption));
+        a->setCheckable(checkable);
+        // A checkable item keeps its tick under the program's control only.
+        connect(a, &QAction::triggered, this, [this, a, handler, checkable] {
+            if (checkable) a->setChecked(!a->isChecked());
+            (this->*handler)();
+        });
+        return a;
+    };
+    auto bar_item = [this, bar](const char* caption, void (Form1::*handler)()) {
+        QAction* a = bar->addAction(QString::fromUtf8(caption));
+        connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+        return a;
+    };
+
+    mnu.TAIKYOKU = bar->addMenu(QStringLiteral("対局"));
+    connect(mnu.TAIKYOKU, &QMenu::aboutToShow, this, [this] { TAIKYOKU_Click(); });
+    mnu.MATCH_MAN = mnu.TAIKYOKU->addMenu(QStringLiteral("対局(人間)"));
+    mnu.START = item(mnu.MATCH_MAN, "スタート", &Form1::START_Click);
+    mnu.START2 = mnu.TAIKYOKU->addMenu(QStringLiteral("対局(COM)"));
+    mnu.SENTE = item(mnu.START2, "先手", &Form1::SENTE_Click);
+    mnu.GOTE = item(mnu.START2, "後手", &Form1::GOTE_Click);
+    mnu.LEVEL = mnu.TAIKYOKU->addMenu(QStringLiteral("COM対局ﾚﾍﾞﾙ"));
+    mnu.LEVEL1 = item(mnu.LEVEL, "LEVEL1", &Form1::LEVEL1_Click, true);
+    mnu.LEVEL2 = item(mnu.LEVEL, "LEVEL2", &Form1::LEVEL2_Click, true);
+    mnu.LEVEL3 = item(mnu.LEVEL, "LEVEL3", &Form1::LEVEL3_Click, true);
+    mnu.LEVEL3->setChecked(true);
+    mnu.OWARI = item(mnu.TAIKYOKU, "終わり", &Form1::OWARI_Click);
+
+    mnu.STOP = bar->addMenu(QStringLiteral("局面"));
+    connect(mnu.STOP, &QMenu::aboutToShow, this, [this] { STOP_Click(); });
+    mnu.CANCEL = item(mnu.STOP, "最初", &Form1::CANCEL_Click);
+    mnu.REVERSE = item(mnu.STOP, "反転", &Form1::REVERSE_Click);
+
+    mnu.REPLAY = bar_item("戻", &Form1::REPLAY_Click);
+    mnu.AFTER = bar_item("進", &Form1::AFTER_Click);
+    mnu.LBEL_UP = bar_item("△", &Form1::LBEL_UP_Click);
+    mnu.LEBEL_DOWN = bar_item("▽", &Form1::LEBEL_DOWN_Click);
+
+    mnu.KIFU = bar->addMenu(QStringLiteral("棋譜"));
+    mnu.KIFU_READ = item(mnu.KIFU, "読込", &Form1::KIFU_READ_Click);
+    mnu.KIFU_WRITE = item(mnu.KIFU, "書込", &Form1::KIFU_WRITE_Click);
+
+    mnu.OPTION = bar->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ"));
+    connect(mnu.OPTION, &QMenu::aboutToShow, this, [this] { OPTION_Click(); });
+    mnu.HAIKEI_GA = mnu.OPTION->addMenu(QStringLiteral("背景画"));
+    mnu.MIDORI = item(mnu.HAIKEI_GA, "労働", &Form1::MIDORI_Click, true);
+    mnu.TATAMI = item(mnu.HAIKEI_GA, "畳", &Form1::TATAMI_Click, true);
+    mnu.TAKE = item(mnu.HAIKEI_GA, "竹", &Form1::TAKE_Click, true);
+    mnu.UCHU = item(mnu.HAIKEI_GA, "宇宙", &Form1::UCHU_Click, true);
+    mnu.RENGA = item(mnu.HAIKEI_GA, "煉瓦", &Form1::RENGA_Click, true);
+    mnu.TATAMI->setChecked(true);
+    mnu.SIDOU = item(mnu.OPTION, "移動指導", &Form1::SIDOU_Click, true);
+    mnu.KEIKA = item(mnu.OPTION, "経過時間", &Form1::KEIKA_Click, true);
+    mnu.BGM = item(mnu.OPTION, "BGM", &Form1::BGM_Click, true);
+
+    mnu.VER = bar_item("その他", &Form1::VER_Click);
+}
+
+void Form1::作成_パネル() {
+    const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192);");
+    Drive1 = new QComboBox(view);
+    Drive1->setGeometry(to_pixels(kDrive1));
+    Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " }");
+    Dir1 = new QListWidget(view);
+    Dir1->setGeometry(to_pixels(kDir1));
+    Dir1->setStyleSheet(yellow);
+    File1 = new QListWidget(view);
+    File1->setGeometry(to_pixels(kFile1));
+    File1->setStyleSheet(yellow);
+    for (int i = 0; i < 4; ++i) {
+        Label1[i] = new QLabel(QString::fromUtf8(kLabelCaptions[i]), view);
+        Label1[i]->setGeometry(to_pixels(kLabel1[i]));
+        Label1[i]->setAutoFillBackground(true);
+    }
+    Text1 = new QLineEdit(view);
+    Text1->setGeometry(to_pixels(kText1));
+    Text2 = new QLineEdit(view);
+    Text2->setGeometry(to_pixels(kText2));
+    Text3 = new QLineEdit(view);
+    Text3->setGeometry(to_pixels(kText3));
+    Text4 = new QLineEdit(view);
+    Text4->setGeometry(to_pixels(kText4));
+    for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setStyleSheet(yellow);
+    Command1 = new QPushButton(QStringLiteral("RETURN"), view);
+    Command1->setGeometry(to_pixels(kCommand1));
+
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(File1, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* it) { File1_Click(it->text()); });
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });
+    connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem*) { Dir1_Change(); });
+    connect(Dir1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Dir1_Change(); });
+
+    描画_可視(false, false, false);
+    for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Command1}) w->hide();
+    for (QLabel* l : Label1) l->hide();
+}
+
+void Form1::描画_可視(bool a, bool b, bool c) {
+    Drive1->setVisible(a);
+    Dir1->setVisible(b);
+    File1->setVisible(c);
+}
+
+void Form1::描画_棋譜_IO(int フラグ) {
+    const bool show = フラグ == 0;
+    if (!show) {
+        Text1->clear();
+        Text2->clear();
+        Text3->clear();
+        Text4->clear();
+    }
+    for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setVisible(show);
+    for (QLabel* l : Label1) l->setVisible(show);
+    Command1->setVisible(show);
+}
+
+void Form1::TAIKYOKU_Click() {
+    描画_可視(false, false, false);
+    描画_棋譜_IO(1);
+}
+
+void Form1::STOP_Click() {
+    描画_可視(false, false, false);
+    描画_棋譜_IO(1);
+}
+
+void Form1::OPTION_Click() {
+    描画_可視(false, false, false);
+    描画_棋譜_IO(1);
+}
