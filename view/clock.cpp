@@ -1,9 +1,65 @@
-// PLACEHOLDER: not built yet; replaced by the real procedures.
+// The two players' clocks and the 50 ms tick.
 #include "app/form1.h"
 
-void Form1::Timer1_Timer() {}
-double Form1::調査_経過秒(double, double) const { return 0; }
-QString Form1::変換_数字から文字(long long) const { return {}; }
-QString Form1::調査_時間秒追加結果(double) const { return {}; }
-void Form1::描画_所有時間(int, double) {}
-void Form1::消去_所有時間(int) {}
+#include <cmath>
+
+namespace {
+constexpr double kSecondsPerDay = 86400.0;
+struct ClockPlace {
+    int first_cell;          // three cells of row 10 from here
+    double shadow_x, main_x;
+};
+constexpr ClockPlace kManClock{13, 13.1, 13.0};
+constexpr ClockPlace kComClock{-2, -1.5, -1.6};
+constexpr double kClockShadowY = 10.3, kClockMainY = 10.2;
+constexpr int kClockPoints = 12;
+}  // namespace
+
+void Form1::Timer1_Timer() {
+    if (!Timer1 || !Timer1->isActive() || winner != NONE) return;
+    move_secs = 調査_経過秒(turn_start_time, day_clock());
+    const int whole = static_cast<int>(std::floor(move_secs));
+    if (whole == shown_sec) return;
+    shown_sec = whole;
+    if (turn == com_side)
+        描画_所有時間(com_side, move_secs + com_secs);
+    else if (turn == man_side)
+        描画_所有時間(man_side, move_secs + man_secs);
+    refresh();
+}
+
+double Form1::調査_経過秒(double I_開始, double I_終了) const {
+    if (I_開始 <= I_終了) return I_終了 - I_開始;
+    return I_終了 + kSecondsPerDay - I_開始;
+}
+
+QString Form1::変換_数字から文字(long long I_数字) const {
+    const QString s = QString::number(I_数字);
+    if (s.size() == 1) return QStringLiteral("0") + s;
+    if (s.size() == 2) return s;
+    return {};
+}
+
+QString Form1::調査_時間秒追加結果(double IN_経過秒) const {
+    const long long s = static_cast<long long>(std::floor(IN_経過秒));
+    const long long h = s < 3600 ? 0 : s / 3600;
+    const long long m = (s - 3600 * h) / 60;
+    const long long sec = s - 3600 * h - 60 * m;
+    return 変換_数字から文字(h) + ":" + 変換_数字から文字(m) + ":" + 変換_数字から文字(sec);
+}
+
+void Form1::描画_所有時間(int IN_手番, double IN_思考時間) {
+    if (!mnu.KEIKA->isChecked()) return;
+    const QString text = 調査_時間秒追加結果(IN_思考時間);
+    消去_所有時間(IN_手番);
+    const ClockPlace* place = IN_手番 == man_side ? &kManClock : IN_手番 == com_side ? &kComClock : nullptr;
+    if (!place) return;
+    描画_数値(place->shadow_x, kClockShadowY, text, 色_影(), 0, kClockPoints);
+    描画_数値(place->main_x, kClockMainY, text, 色_文字(), 0, kClockPoints);
+}
+
+void Form1::消去_所有時間(int IN_手番) {
+    const ClockPlace* place = IN_手番 == man_side ? &kManClock : IN_手番 == com_side ? &kComClock : nullptr;
+    if (!place) return;
+    for (int i = 0; i < 3; ++i) 描画_絵(bg_kind, place->first_cell + i, 10);
+}
