@@ -1,0 +1,56 @@
+// Feeds arbitrary bytes to the settings-file reader of one long-lived window.
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+struct World {
+    QTemporaryDir dir;
+    std::unique_ptr<QApplication> app;
+    std::unique_ptr<Form1> form;
+};
+World* world = nullptr;
+int argc_ = 1;
+char arg0_[] = "fuzz_settings";
+char* argv_[] = {arg0_, nullptr};
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    world = new World;
+    world->app = std::make_unique<QApplication>(argc_, argv_);
+    QDir::setCurrent(world->dir.path());
+    world->form = std::make_unique<Form1>();
+    Form1& f = *world->form;
+    f.msgbox = [](const QString&, const QString&, int, int) { return static_cast<int>(ID_OK); };
+    f.idle = [](int) {};
+    f.refresh = [] {};
+    f.quit_program = [] {};
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    Form1& f = *world->form;
+    const QString path = QDir::current().filePath(QStringLiteral("Velmora.ini"));
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 0;
+        file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
+    }
+    f.settings_path.clear();
+    f.読込_環境設定ファイル();
+    // Whatever was read, exactly one background (or none) is ticked and the
+    // background code is one of the pictures.
+    const int ticks = f.mnu.MIDORI->isChecked() + f.mnu.TATAMI->isChecked() + f.mnu.TAKE->isChecked() +
+                      f.mnu.UCHU->isChecked() + f.mnu.RENGA->isChecked();
+    if (ticks > 1) std::abort();
+    if (f.bg_kind != 0 && (f.bg_kind < Form1::BG_MIDORI || f.bg_kind > Form1::BG_RENGA)) std::abort();
+    return 0;
+}
