@@ -222,7 +222,10 @@ int check(const QString& dir) {
             fault(name + ": not a readable picture");
             continue;
         }
-        if (img.size() != QSize(n, n)) fault(QString("%1: %2x%3, not %4x%4").arg(name).arg(img.width()).arg(img.height()).arg(n));
+        if (img.size() != QSize(n, n)) {
+            fault(QString("%1: %2x%3, not %4x%4").arg(name).arg(img.width()).arg(img.height()).arg(n));
+            continue;
+        }
         img = img.convertToFormat(QImage::Format_ARGB32);
         if (qAlpha(img.pixel(0, 0)) != 0) fault(name + ": the corner outside the rounded square is not transparent");
         const QRgb top_left = img.pixel(n / 8, n / 8);
