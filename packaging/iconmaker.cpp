@@ -17,12 +17,11 @@
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QTextStream>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -38,12 +37,12 @@ const QColor PIECE(0xfb, 0xee, 0xb0);
 const QColor PIECE_EDGE(0x5c, 0x3a, 0x12);
 const QColor INK(0x00, 0x00, 0x00);
 
-// The piece in a unit square: apex, shoulders, foot; narrower at the top like a shogi piece.
 // Small icons give the piece almost the whole square so the letter keeps a few pixels.
 bool small(double s) { return s <= 24; }
 
 double piece_pen(double s) { return s <= 64 ? 1.0 : s / 64; }
 
+// The piece as fractions of the icon: apex, shoulders, foot; narrower at the top like a shogi piece.
 QPolygonF piece_outline(double s) {
     const double wide[5][2] = {{0.50, 0.05}, {0.84, 0.21}, {0.92, 0.95}, {0.08, 0.95}, {0.16, 0.21}};
     const double normal[5][2] = {{0.50, 0.09}, {0.79, 0.25}, {0.86, 0.91}, {0.14, 0.91}, {0.21, 0.25}};
@@ -82,7 +81,7 @@ QImage draw_icon(int n) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
 
-    // The wood square fills the icon; its edge line sits on pixel centres.
+    // The wood square fills the icon, its edge line wholly inside the picture.
     const double edge = n <= 24 ? 1.0 : n / 32.0;
     const QRectF square(edge / 2, edge / 2, n - edge, n - edge);
     p.setPen(QPen(WOOD_EDGE, edge));
@@ -130,16 +129,21 @@ QString svg_path_data(const QPainterPath& path) {
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
         switch (e.type) {
-        case QPainterPath::MoveToElement: out << 'M' << e.x << ' ' << e.y; break;
-        case QPainterPath::LineToElement: out << 'L' << e.x << ' ' << e.y; break;
-        case QPainterPath::CurveToElement: {
-            const QPainterPath::Element c2 = path.elementAt(i + 1);
-            const QPainterPath::Element to = path.elementAt(i + 2);
-            out << 'C' << e.x << ' ' << e.y << ' ' << c2.x << ' ' << c2.y << ' ' << to.x << ' ' << to.y;
-            i += 2;
-            break;
-        }
-        case QPainterPath::CurveToDataElement: break;
+            case QPainterPath::MoveToElement:
+                out << 'M' << e.x << ' ' << e.y;
+                break;
+            case QPainterPath::LineToElement:
+                out << 'L' << e.x << ' ' << e.y;
+                break;
+            case QPainterPath::CurveToElement: {
+                const QPainterPath::Element c2 = path.elementAt(i + 1);
+                const QPainterPath::Element to = path.elementAt(i + 2);
+                out << 'C' << e.x << ' ' << e.y << ' ' << c2.x << ' ' << c2.y << ' ' << to.x << ' ' << to.y;
+                i += 2;
+                break;
+            }
+            case QPainterPath::CurveToDataElement:
+                break;
         }
     }
     return d;
@@ -157,19 +161,30 @@ QString draw_svg() {
     for (int i = 1; i < 8; ++i) {
         const double y = n * i / 8.0;
         grain += QString("<path d=\"M0 %1C%2 %3 %4 %5 %6 %7\"/>")
-                     .arg(y).arg(n * 0.3).arg(y - n * 0.03).arg(n * 0.6).arg(y + n * 0.03).arg(n).arg(y - n * 0.01);
+                     .arg(y)
+                     .arg(n * 0.3)
+                     .arg(y - n * 0.03)
+                     .arg(n * 0.6)
+                     .arg(y + n * 0.03)
+                     .arg(n)
+                     .arg(y - n * 0.01);
     }
     return QString(
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 256\">\n"
-               "<defs><clipPath id=\"board\"><rect x=\"8\" y=\"8\" width=\"240\" height=\"240\" rx=\"25.6\"/></clipPath></defs>\n"
-               "<rect x=\"4\" y=\"4\" width=\"248\" height=\"248\" rx=\"25.6\" fill=\"%1\" stroke=\"%2\" stroke-width=\"8\"/>\n"
+               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" viewBox=\"0 0 256 "
+               "256\">\n"
+               "<defs><clipPath id=\"board\"><rect x=\"8\" y=\"8\" width=\"240\" height=\"240\" "
+               "rx=\"25.6\"/></clipPath></defs>\n"
+               "<rect x=\"4\" y=\"4\" width=\"248\" height=\"248\" rx=\"25.6\" fill=\"%1\" stroke=\"%2\" "
+               "stroke-width=\"8\"/>\n"
                "<g clip-path=\"url(#board)\" fill=\"none\" stroke=\"%3\" stroke-width=\"2.67\">%4</g>\n"
-               "<polygon points=\"%5\" fill=\"%6\" stroke=\"%7\" stroke-width=\"4\" stroke-linejoin=\"miter\"/>\n"
+               "<polygon points=\"%5\" fill=\"%6\" stroke=\"%7\" stroke-width=\"4\" "
+               "stroke-linejoin=\"miter\"/>\n"
                "<path fill=\"%8\" fill-rule=\"%9\" d=\"%10\"/>\n"
                "</svg>\n")
-        .arg(WOOD.name(), WOOD_EDGE.name(), WOOD_GRAIN.name(), grain, points.trimmed(), PIECE.name(), PIECE_EDGE.name(),
-             INK.name(), glyph.fillRule() == Qt::WindingFill ? "nonzero" : "evenodd", svg_path_data(glyph));
+        .arg(WOOD.name(), WOOD_EDGE.name(), WOOD_GRAIN.name(), grain, points.trimmed(), PIECE.name(),
+             PIECE_EDGE.name(), INK.name(), glyph.fillRule() == Qt::WindingFill ? "nonzero" : "evenodd",
+             svg_path_data(glyph));
 }
 
 QString png_name(const QString& dir, int n) {
@@ -181,7 +196,8 @@ QString svg_name(const QString& dir) { return QString("%1/scalable/apps/%2.svg")
 int make(const QString& dir) {
     QFont probe(GLYPH_FONT);
     if (QFontInfo(probe).family() != GLYPH_FONT) {
-        std::fprintf(stderr, "iconmaker: the font %s is missing (Debian package fonts-ipafont-mincho)\n", GLYPH_FONT);
+        std::fprintf(stderr, "iconmaker: the font %s is missing (Debian package fonts-ipafont-mincho)\n",
+                     GLYPH_FONT);
         return 1;
     }
     for (int n : ICON_SIZES) {
@@ -203,7 +219,8 @@ int make(const QString& dir) {
 }
 
 bool near(QRgb a, QColor b) {
-    return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue()) < 24 &&
+    return std::abs(qRed(a) - b.red()) + std::abs(qGreen(a) - b.green()) + std::abs(qBlue(a) - b.blue()) <
+               24 &&
            qAlpha(a) == 255;
 }
 
@@ -227,9 +244,11 @@ int check(const QString& dir) {
             continue;
         }
         img = img.convertToFormat(QImage::Format_ARGB32);
-        if (qAlpha(img.pixel(0, 0)) != 0) fault(name + ": the corner outside the rounded square is not transparent");
+        if (qAlpha(img.pixel(0, 0)) != 0)
+            fault(name + ": the corner outside the rounded square is not transparent");
         const QRgb top_left = img.pixel(n / 8, n / 8);
-        if (!near(top_left, WOOD) && !near(top_left, WOOD_GRAIN)) fault(name + ": no wood beside the piece's shoulder");
+        if (!near(top_left, WOOD) && !near(top_left, WOOD_GRAIN))
+            fault(name + ": no wood beside the piece's shoulder");
         int piece = 0, ink = 0, inside = 0;
         const QPolygonF body = piece_outline(n);
         for (int y = 0; y < n; ++y)
@@ -242,7 +261,8 @@ int check(const QString& dir) {
             }
         // The letter covers a fair part of the piece, never most of it; at 16 pixels
         // its strokes are mostly grey, so little of it counts as ink.
-        if (piece * 100 < inside * 25) fault(QString("%1: piece colour on only %2 of %3 pixels").arg(name).arg(piece).arg(inside));
+        if (piece * 100 < inside * 25)
+            fault(QString("%1: piece colour on only %2 of %3 pixels").arg(name).arg(piece).arg(inside));
         if (ink * 100 < inside * 5 || ink * 100 > inside * 50)
             fault(QString("%1: ink on %2 of %3 piece pixels").arg(name).arg(ink).arg(inside));
     }
