@@ -30,6 +30,21 @@ add_custom_command(OUTPUT ${VELMORA_ICONS}
   COMMENT "Drawing the icon")
 add_custom_target(velmora_icons ALL DEPENDS ${VELMORA_ICONS})
 
+# The manual page, compressed the way Debian keeps them (-n: no name or time
+# inside, so the same page always gives the same bytes).
+find_program(GZIP gzip)
+if(GZIP)
+  set(VELMORA_MAN ${CMAKE_BINARY_DIR}/man/velmora.6.gz)
+  add_custom_command(OUTPUT ${VELMORA_MAN}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/packaging/velmora.6 > ${VELMORA_MAN}
+    DEPENDS ${CMAKE_SOURCE_DIR}/packaging/velmora.6
+    COMMENT "Compressing the manual page")
+  add_custom_target(velmora_man ALL DEPENDS ${VELMORA_MAN})
+else()
+  set(VELMORA_MAN ${CMAKE_SOURCE_DIR}/packaging/velmora.6)
+endif()
+
 # --- what is installed ----------------------------------------------------------
 install(TARGETS velmora RUNTIME DESTINATION bin)
 install(TARGETS Velmora LIBRARY DESTINATION lib/velmora)
@@ -41,6 +56,7 @@ install(FILES
   DESTINATION share/velmora)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${VELMORA_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${VELMORA_APP_ID}.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${VELMORA_MAN} DESTINATION share/man/man6)
 install(DIRECTORY ${VELMORA_ICON_DIR}/ DESTINATION share/icons/hicolor)
 # Debian keeps the licence as doc/<package>/copyright; other systems read it there too.
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION share/doc/velmora RENAME copyright)

@@ -26,6 +26,12 @@ set(expected
   share/metainfo/${APP_ID}.metainfo.xml
   share/icons/hicolor/scalable/apps/${APP_ID}.svg
   share/doc/velmora/copyright)
+find_program(GZIP gzip)
+if(GZIP)
+  list(APPEND expected share/man/man6/velmora.6.gz)
+else()
+  list(APPEND expected share/man/man6/velmora.6)
+endif()
 foreach(w ${waves})
   list(APPEND expected share/velmora/${w})
 endforeach()
@@ -68,6 +74,16 @@ foreach(pair ${pairs})
     endif()
   endif()
 endforeach()
+
+# The compressed manual page unpacks to the page itself.
+set(man ${PREFIX}/share/man/man6/velmora.6.gz)
+if(GZIP AND EXISTS ${man})
+  execute_process(COMMAND ${GZIP} -dc ${man} OUTPUT_VARIABLE page RESULT_VARIABLE rc)
+  file(READ ${SOURCE_DIR}/packaging/velmora.6 source_page)
+  if(NOT rc EQUAL 0 OR NOT page STREQUAL source_page)
+    fault("share/man/man6/velmora.6.gz does not unpack to packaging/velmora.6")
+  endif()
+endif()
 
 # Icons: PNG pictures of the size their folder names.
 foreach(n ${ICON_SIZES})
