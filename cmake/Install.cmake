@@ -57,7 +57,11 @@ install(FILES
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${VELMORA_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/${VELMORA_APP_ID}.metainfo.xml DESTINATION share/metainfo)
 install(FILES ${VELMORA_MAN} DESTINATION share/man/man6)
-install(DIRECTORY ${VELMORA_ICON_DIR}/ DESTINATION share/icons/hicolor)
+# File by file, so that a picture left over in the build folder is never installed.
+foreach(n ${VELMORA_ICON_SIZES})
+  install(FILES ${VELMORA_ICON_DIR}/${n}x${n}/apps/${VELMORA_APP_ID}.png DESTINATION share/icons/hicolor/${n}x${n}/apps)
+endforeach()
+install(FILES ${VELMORA_ICON_DIR}/scalable/apps/${VELMORA_APP_ID}.svg DESTINATION share/icons/hicolor/scalable/apps)
 # Debian keeps the licence as doc/<package>/copyright; other systems read it there too.
 install(FILES ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION share/doc/velmora RENAME copyright)
 
