@@ -144,6 +144,16 @@ TEST(Render, PictureSet) {
     for (int code : {10, 17, -10, 99, -99}) EXPECT_TRUE(f.絵(code).isNull()) << code;
 
     const QImage empty = picture(f, Form1::EMPTY);
+    auto piece_box = [&](const QImage& img) {
+        QRect box;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (img.pixel(x, y) != empty.pixel(x, y)) box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    const QRect secretary = piece_box(picture(f, -1)), chairman = piece_box(picture(f, -9));
+    EXPECT_GE(chairman.width(), secretary.width() + 4);
+    EXPECT_GE(chairman.height(), secretary.height() + 4);
     int last_area = 0;
     for (int kind = 1; kind <= 9; ++kind) {
         const QImage minus = picture(f, -kind), plus = picture(f, kind);
@@ -286,6 +296,9 @@ TEST(Render, HandsShowPiecesAndCounts) {
         EXPECT_TRUE(same_interior(h.cell_image(5, y0), picture(f, Form1::EMPTY), border));
         EXPECT_TRUE(same_interior(h.cell_image(5, y0 + 2 * dy), picture(f, staff), border));
         EXPECT_TRUE(same_interior(h.cell_image(s.hand_x, s.row), picture(f, staff), border));
+        // The hand's tiles leave the board's left edge in the background colour.
+        for (int row = 1; row <= 9; ++row)
+            EXPECT_EQ(QColor(h.cell_image(1, row).pixel(0, 20)), Form1::色_RGB(Form1::GREEN)) << row;
         const QImage one = h.cell_image(s.count_x, s.row);
         EXPECT_GT(count_colour(one, QColor(255, 0, 0), tile), 8);
         // No other hand cell shows anything.
