@@ -125,8 +125,10 @@ void Form1::描画_テキスト(double x_twips, double y_twips, const QString& t
     if (text.isEmpty()) return;
     const qreal dpr = canvas_dpr;
     QFont f = text_font;
-    // Points to pixels at 96 dpi, whatever the screen says.
-    f.setPixelSize(std::max(1, qRound(ポイント * 96.0 / 72.0)));
+    // Points to pixels at 96 dpi, whatever the screen says: the canvas's own
+    // resolution turns the point size back into exactly pt * 96 / 72 pixels.
+    const double pixels = std::max(1.0, ポイント * 96.0 / 72.0);
+    f.setPointSizeF(pixels * 72.0 / canvas.logicalDpiY());
     f.setStyleStrategy(QFont::PreferAntialias);
     QPainter p(&canvas);
     p.setRenderHint(QPainter::TextAntialiasing);
