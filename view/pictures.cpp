@@ -147,10 +147,8 @@ QImage tile_work(qreal dpr) {
             p.drawText(box, Qt::AlignCenter, chars.mid(i, 1));
         }
     };
-    p.setFont(f);
     // The number stands upright across the column, as vertical writing does.
-    QFont digits = face(6.5, true);
-    p.setFont(digits);
+    p.setFont(face(6.5, true));
     const QRectF number_box(19.5, 1.0, 12, 8);
     p.setPen(QColor(80, 50, 0));
     p.drawText(number_box.translated(0.5, 0.5), Qt::AlignCenter, QStringLiteral("24"));
