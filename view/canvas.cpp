@@ -1,15 +1,156 @@
-// PLACEHOLDER: not built yet; replaced by the real procedures.
+// The retained canvas and the drawing primitives: pictures, square outlines
+// and text, all placed on the twip grid and snapped to device pixels.
 #include "app/form1.h"
+
+#include "view/pictures.h"
+
+#include <QFontMetricsF>
 #include <QPainter>
 
-void Form1::準備_画面(qreal dpr) { canvas_dpr = dpr; canvas = QImage(QSize(600, 533) * dpr, QImage::Format_ARGB32_Premultiplied); canvas.setDevicePixelRatio(dpr); canvas.fill(Qt::darkGreen); }
-const QImage& Form1::絵(int 駒種類) const { static QImage none; (void)駒種類; return none; }
-void Form1::描画_絵(int, double, double) {}
-void Form1::描画_桝輪郭(int, double, double) {}
-void Form1::描画_数値(double, double, const QString&, int, int, int) {}
-void Form1::描画_数値(double, double, int, int, int, int) {}
-void Form1::描画_文字列(double, double, int, int, int) {}
-void Form1::描画_テキスト(double, double, const QString&, int, int) {}
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr int kPictureIndexOffset = 9;   // pictures[code + 9]
+constexpr int kLowestPicture = -9, kHighestPicture = 16;
+constexpr int kCanvasW = Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL;   // 600
+constexpr int kCanvasH = Form1::CLIENT_H_TWIPS / Form1::TWIPS_PER_PIXEL;   // 533
+// Text goes this far right of and below the grid point in 描画_文字列.
+constexpr int kCaptionDX = 120, kCaptionDY = 160;
+
+// The same rounding as every reader of the canvas: twips to pixels, then to device pixels.
+int to_device(double twips, qreal dpr) {
+    return qRound(twips / Form1::TWIPS_PER_PIXEL * dpr);
+}
+
+// Opaque fill of device pixels, clipped to the image.
+void fill_device(QImage& img, QRect r, QRgb colour) {
+    r = r.intersected(img.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        std::fill(line + r.left(), line + r.right() + 1, colour);
+    }
+}
+
+const char* const kKanjiDigits[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
+
+// 描画_文字列's fixed texts: the handicap grades from -10 to 10, and 99.
+const char* const kHandicapTexts[21] = {
+    "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:名人", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:８段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:７段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:６段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:５段",
+    "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:４段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:３段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:２段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:初段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:１級",
+    "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:２級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:３級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:４級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:５級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:６級",
+    "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:７級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:８級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:９級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:10級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:11級",
+    "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:12級"};
+constexpr int kMoveSuffixCode = 99;
+const char* const kMoveSuffix = "手目";
+}  // namespace
+
+void Form1::準備_画面(qreal dpr) {
+    if (!(dpr > 0)) dpr = 1.0;
+    canvas_dpr = dpr;
+    canvas = QImage(qRound(kCanvasW * dpr), qRound(kCanvasH * dpr), QImage::Format_ARGB32_Premultiplied);
+    canvas.setDevicePixelRatio(dpr);
+    canvas.fill(色_RGB(bg_colour));
+    for (int code = kLowestPicture; code <= kHighestPicture; ++code)
+        pictures[code + kPictureIndexOffset] = 作成_絵(code, dpr);
+}
+
+const QImage& Form1::絵(int 駒種類) const {
+    static const QImage none;
+    if (駒種類 < kLowestPicture || 駒種類 > kHighestPicture) return none;
+    return pictures[駒種類 + kPictureIndexOffset];
+}
+
+void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
+    const QImage& pic = 絵(駒種類);
+    if (pic.isNull()) return;
+    const qreal dpr = canvas_dpr;
+    const int dx = to_device(board_left + 座標X * cell_w, dpr);
+    const int dy = to_device(board_top + 座標Y * cell_h, dpr);
+    const QRect target(dx, dy, pic.width(), pic.height());
+    if (!target.intersects(canvas.rect())) return;
+    QPainter p(&canvas);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // Device-pixel rectangles expressed in logical units: an exact one-to-one copy.
+    p.drawImage(QRectF(dx / dpr, dy / dpr, pic.width() / dpr, pic.height() / dpr), pic, QRectF(pic.rect()));
+}
+
+void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
+    const qreal dpr = canvas_dpr;
+    const int x0 = to_device(board_left + 座標X * cell_w, dpr);
+    const int y0 = to_device(board_top + 座標Y * cell_h, dpr);
+    const int x1 = to_device(board_left + (座標X + 1) * cell_w, dpr);
+    const int y1 = to_device(board_top + (座標Y + 1) * cell_h, dpr);
+    // One logical pixel wide; both corners are part of the outline.
+    const int lw = std::max(1, qRound(dpr));
+    const QRgb c = 色_RGB(描画色).rgb();
+    fill_device(canvas, QRect(x0, y0, x1 - x0 + lw, lw), c);
+    fill_device(canvas, QRect(x0, y1, x1 - x0 + lw, lw), c);
+    fill_device(canvas, QRect(x0, y0, lw, y1 - y0 + lw), c);
+    fill_device(canvas, QRect(x1, y0, lw, y1 - y0 + lw), c);
+}
+
+void Form1::描画_数値(double 入力X, double 入力Y, const QString& 数値, int 色, int モード, int フォントサイズ) {
+    QString text = 数値;
+    if (モード != 0) {
+        bool ok = false;
+        const int n = 数値.trimmed().toInt(&ok);
+        text = ok && n >= 1 && n <= 9 ? QString::fromUtf8(kKanjiDigits[n]) : QString();
+    }
+    text_font.setPointSize(フォントサイズ);
+    if (text.isEmpty()) return;
+    描画_テキスト(board_left + 入力X * cell_w, board_top + 入力Y * cell_h, text, 色, フォントサイズ);
+}
+
+void Form1::描画_数値(double 入力X, double 入力Y, int 数値, int 色, int モード, int フォントサイズ) {
+    if (モード != 0) {
+        描画_数値(入力X, 入力Y, 数値 >= 1 && 数値 <= 9 ? QString::number(数値) : QString(), 色, モード, フォントサイズ);
+        return;
+    }
+    // A number prints with a blank where its minus sign would stand.
+    const QString text = 数値 < 0 ? QString::number(数値) : QStringLiteral(" ") + QString::number(数値);
+    描画_数値(入力X, 入力Y, text, 色, 0, フォントサイズ);
+}
+
+void Form1::描画_文字列(double 入力X, double 入力Y, int 数値, int 色, int サイズ) {
+    text_font.setPointSize(サイズ);
+    QString text;
+    if (数値 >= -10 && 数値 <= 10) text = QString::fromUtf8(kHandicapTexts[数値 + 10]);
+    else if (数値 == kMoveSuffixCode) text = QString::fromUtf8(kMoveSuffix);
+    if (text.isEmpty()) return;
+    描画_テキスト(board_left + 入力X * cell_w + kCaptionDX, board_top + 入力Y * cell_h + kCaptionDY, text, 色, サイズ);
+}
+
+void Form1::描画_テキスト(double x_twips, double y_twips, const QString& text, int 色, int ポイント) {
+    if (text.isEmpty()) return;
+    const qreal dpr = canvas_dpr;
+    QFont f = text_font;
+    // Points to pixels at 96 dpi, whatever the screen says: the canvas's own
+    // resolution turns the point size back into exactly pt * 96 / 72 pixels.
+    const double pixels = std::max(1.0, ポイント * 96.0 / 72.0);
+    f.setPointSizeF(pixels * 72.0 / canvas.logicalDpiY());
+    f.setStyleStrategy(QFont::PreferAntialias);
+    QPainter p(&canvas);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setFont(f);
+    p.setPen(色_RGB(色));
+    const QFontMetricsF fm(f, &canvas);
+    const double left = to_device(x_twips, dpr) / dpr;
+    const double top = to_device(y_twips, dpr) / dpr;
+    p.drawText(QPointF(left, top + fm.ascent()), text);
+}
+
 int Form1::色_文字() const { return bg_kind == BG_MIDORI ? LIGHT_BLUE : WHITE; }
 int Form1::色_影() const { return bg_kind == BG_MIDORI ? GREY : BLACK; }
-QColor Form1::色_RGB(int) { return QColor(0, 128, 0); }
+
+QColor Form1::色_RGB(int 色) {
+    // The sixteen colours of the QBasic palette.
+    static constexpr int kPalette[16][3] = {
+        {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128}, {128, 0, 0},     {128, 0, 128},
+        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},   {0, 255, 0},     {0, 255, 255},
+        {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+    if (色 < 0 || 色 > 15) return QColor(0, 0, 0);
+    return QColor(kPalette[色][0], kPalette[色][1], kPalette[色][2]);
+}

@@ -1,0 +1,14 @@
+// The picture set, painted in code at a given device pixel ratio: the empty
+// square, the eighteen piece pictures, the five background tiles and the logo.
+#pragma once
+
+#include <QImage>
+
+// Sizes in logical pixels.
+inline constexpr int PICTURE_CELL_W = 33, PICTURE_CELL_H = 41;
+inline constexpr int PICTURE_TILE_W = 34, PICTURE_TILE_H = 41;
+inline constexpr int PICTURE_LOGO_W = 128, PICTURE_LOGO_H = 39;
+
+// The picture for a picture code (piece codes -9..9, the logo 11, the
+// backgrounds 12..16); a null image for any other code.
+QImage 作成_絵(int 駒種類, qreal dpr);
