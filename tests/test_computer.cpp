@@ -413,3 +413,27 @@ TEST(ComputerTurn, PinnedMovesFromTheStartAndInAMiddleGame) {
         }
     }
 }
+
+TEST(ComputerTurn, ThinkingIsShownBeforeTheSearchAndReplacedByTheMove) {
+    Harness h;
+    Form1& f = h.f();
+    if (f.絵(Form1::SECRETARY).isNull()) GTEST_SKIP() << "the pictures are not drawn in this build";
+    // The status cells (-2, 9) .. (0, 9) below the plus hand.
+    auto status = [&] { return h.cell_image(-2, 9, 99, 41); };
+    f.消去_思考中();
+    const QImage cleared = status();
+    f.描画_思考中();
+    const QImage thinking = status();
+    EXPECT_NE(thinking, cleared);
+    f.消去_思考中();
+    EXPECT_EQ(status(), cleared);
+
+    start_with(h, 5, 6, 5, 5);
+    std::vector<QImage> shown;
+    f.refresh = [&] { shown.push_back(status()); };
+    f.com_ban();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.front(), thinking);
+    EXPECT_NE(status(), thinking);
+    EXPECT_NE(status(), cleared);
+}

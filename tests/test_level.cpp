@@ -114,3 +114,29 @@ TEST(Level, LevelTwoDiffersOnlyOnSecretaryAndChairmanMoves) {
             EXPECT_EQ(f.rec_to_y[n], want[3]) << c.name << " level " << level;
         }
 }
+
+TEST(LevelDisplay, ShownAgainstTheComputerOnlyAndFollowsTheLevel) {
+    Harness h;
+    Form1& f = h.f();
+    if (f.絵(Form1::SECRETARY).isNull()) GTEST_SKIP() << "the pictures are not drawn in this build";
+    // The three cells (-2, 0) .. (0, 0) above the plus hand.
+    auto display = [&] { return h.cell_image(-2, 0, 99, 41); };
+    f.play_mode = Form1::MODE_MAN;
+    f.LEVEL1_Click();
+    const QImage blank = display();
+    f.LEVEL2_Click();
+    EXPECT_EQ(display(), blank) << "between two humans the level is not drawn";
+    f.play_mode = Form1::MODE_COM;
+    f.LEVEL1_Click();
+    const QImage one = display();
+    f.LEVEL2_Click();
+    const QImage two = display();
+    EXPECT_NE(one, blank);
+    EXPECT_NE(two, blank);
+    EXPECT_NE(one, two);
+    // "LEVEL" stands in the cell left of the digit and does not change.
+    const QImage label_two = h.cell_image(-1, 0);
+    f.LEVEL1_Click();
+    EXPECT_EQ(h.cell_image(-1, 0), label_two);
+    EXPECT_EQ(display(), one);
+}
