@@ -109,8 +109,8 @@ void Form1::com_ban() {
     // The time is read once so that the record and the stored total agree.
     move_secs = 調査_経過秒(turn_start_time, day_clock());
     const double spent = move_secs;
-    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, best_origin_piece, best_piece, man_secs, man_secs,
-             com_secs, com_secs + spent);
+    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, best_origin_piece, best_piece, man_secs,
+             man_secs, com_secs, com_secs + spent);
 
     move_no += 1;
     描画_手数(move_no, WHITE);
@@ -153,9 +153,9 @@ void Form1::待ち時間(double IN_秒) {
     const double start = day_clock();
     for (;;) {
         const double elapsed = 調査_経過秒(start, day_clock());
-        // A microsecond of slack absorbs the rounding of the clock's sums.
+        // A microsecond of slack absorbs the rounding of the clock's sums; NaN ends at once too.
         const double remaining_ms = (IN_秒 - elapsed) * 1000.0;
-        if (remaining_ms < 1e-3) break;
+        if (!(remaining_ms >= 1e-3)) break;
         const int slice = std::clamp(static_cast<int>(std::ceil(remaining_ms - 1e-3)), 1, kWaitSliceMs);
         idle(slice);
     }

@@ -14,7 +14,8 @@ int Form1::詰めかMAN() {
 
     for (int x = kx - 1; x <= kx + 1; ++x)
         for (int y = ky - 1; y <= ky + 1; ++y)
-            if (on_board(x, y) && 移動チェック(kx, ky, x, y, -CHAIRMAN) && near_plus_kind[x][y][SECRETARY] == 0)
+            if (on_board(x, y) && 移動チェック(kx, ky, x, y, -CHAIRMAN) &&
+                near_plus_kind[x][y][SECRETARY] == 0)
                 return FALSE_;
 
     const int ax = low_attacker_x[kx][ky], ay = low_attacker_y[kx][ky];
@@ -30,6 +31,7 @@ int Form1::詰めかCOM() {
 
     for (int x = kx - 1; x <= kx + 1; ++x)
         for (int y = ky - 1; y <= ky + 1; ++y)
-            if (on_board(x, y) && 移動チェック(kx, ky, x, y, CHAIRMAN) && near_minus[x][y] == 0) return FALSE_;
+            if (on_board(x, y) && 移動チェック(kx, ky, x, y, CHAIRMAN) && near_minus[x][y] == 0)
+                return FALSE_;
     return TRUE_;
 }

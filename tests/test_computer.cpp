@@ -6,7 +6,10 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,7 +24,8 @@ struct Move {
 };
 
 std::ostream& operator<<(std::ostream& os, const Move& m) {
-    return os << "(" << m.from_x << "," << m.from_y << ")->(" << m.to_x << "," << m.to_y << ") piece " << m.piece;
+    return os << "(" << m.from_x << "," << m.from_y << ")->(" << m.to_x << "," << m.to_y << ") piece "
+              << m.piece;
 }
 
 // Sounds are told apart by their handles; give them distinct ones if loading left them all unset.
@@ -93,7 +97,9 @@ TEST(ComputerChoice, FirstBestCandidateAndStepsBeforeDrops) {
         // Every step and every drop leaves the plus chairman beside the minus secretary (-9998).
         {"all lose: the first step", {{5, 1, 9}, {5, 2, -1}, {5, 9, -9}}, {2, 3}, {5, 1, 4, 1, 9}},
         // Taking a secretary (9998) is found first; the mating drop only equals it.
-        {"a drop must beat the steps", {kPlusKingTopRight, kMinusKingLeftEdge, {7, 7, 2}, {7, 8, -1}}, {1},
+        {"a drop must beat the steps",
+         {kPlusKingTopRight, kMinusKingLeftEdge, {7, 7, 2}, {7, 8, -1}},
+         {1},
          {7, 7, 7, 8, 2}},
         // The same mating drop is played when no step reaches 9998.
         {"a mating drop", {kPlusKingTopRight, kMinusKingLeftEdge}, {1}, {-1, 1, 2, 5, 1}},
@@ -101,7 +107,9 @@ TEST(ComputerChoice, FirstBestCandidateAndStepsBeforeDrops) {
         {"no drops from an empty hand", {kPlusKingTopRight, kMinusKingLeftEdge}, {}, {9, 1, 8, 2, 9}},
         // A secretary capture earlier in the order gives way to the chairman capture.
         {"the chairman capture replaces a secretary capture",
-         {kPlusKingTopRight, {2, 2, 2}, {2, 3, -1}, {6, 6, 1}, {6, 7, -9}}, {}, {6, 6, 6, 7, 1}},
+         {kPlusKingTopRight, {2, 2, 2}, {2, 3, -1}, {6, 6, 1}, {6, 7, -9}},
+         {},
+         {6, 6, 6, 7, 1}},
     };
     for (const Case& c : cases) {
         Harness h;
@@ -147,7 +155,8 @@ TEST(ComputerChoice, SearchTicksTheClockPerColumnAndPerDropKindAndStopsOnTheChai
         return at_first_wait;
     };
     for (const Case& c : cases)
-        EXPECT_EQ(readings_before_first_wait(c, true) - readings_before_first_wait(c, false), c.ticks) << c.name;
+        EXPECT_EQ(readings_before_first_wait(c, true) - readings_before_first_wait(c, false), c.ticks)
+            << c.name;
 }
 
 TEST(ComputerTurn, AnnouncesMateCheckAndWin) {
@@ -162,17 +171,37 @@ TEST(ComputerTurn, AnnouncesMateCheckAndWin) {
     const std::vector<Case> cases = {
         {"plain move", {{9, 9, 9}, {1, 1, -9}, {3, 5, 2}}, {}, {3, 5, 2, 6, 2}, {"play 駒打音"}, 0},
         // A secretary beside the chairman it mates: only the mate box.
-        {"mate", {kPlusKingTopRight, kMinusKingLeftEdge, {3, 4, 1}}, {}, {3, 4, 2, 5, 1},
-         {"play 駒打音", "msg よし！!|詰め ?"}, 0},
-        {"mating drop", {kPlusKingTopRight, kMinusKingLeftEdge}, {1}, {-1, 1, 2, 5, 1},
-         {"play 駒打音", "msg よし！!|詰め ?"}, 0},
-        {"check", {kPlusKingTopRight, {5, 9, -9}, {3, 7, 1}}, {}, {3, 7, 4, 8, 1},
-         {"play 駒打音", "msg    ** 訴訟！（王手） **|"}, 0},
-        {"chairman taken", {kPlusKingTopRight, {4, 4, 1}, {4, 5, -9}}, {}, {4, 4, 4, 5, 1},
-         {"play 駒打音", "msg ｺﾝﾋﾟｭｰﾀの勝ちです|終了"}, 1},
+        {"mate",
+         {kPlusKingTopRight, kMinusKingLeftEdge, {3, 4, 1}},
+         {},
+         {3, 4, 2, 5, 1},
+         {"play 駒打音", "msg よし！!|詰め ?"},
+         0},
+        {"mating drop",
+         {kPlusKingTopRight, kMinusKingLeftEdge},
+         {1},
+         {-1, 1, 2, 5, 1},
+         {"play 駒打音", "msg よし！!|詰め ?"},
+         0},
+        {"check",
+         {kPlusKingTopRight, {5, 9, -9}, {3, 7, 1}},
+         {},
+         {3, 7, 4, 8, 1},
+         {"play 駒打音", "msg    ** 訴訟！（王手） **|"},
+         0},
+        {"chairman taken",
+         {kPlusKingTopRight, {4, 4, 1}, {4, 5, -9}},
+         {},
+         {4, 4, 4, 5, 1},
+         {"play 駒打音", "msg ｺﾝﾋﾟｭｰﾀの勝ちです|終了"},
+         1},
         // The second secretary wins even where a secretary drop would also mate.
-        {"second secretary taken", {{1, 1, 9}, {9, 9, -9}, {5, 5, 2}, {5, 6, -1}}, {1}, {5, 5, 5, 6, 2},
-         {"play 駒打音", "msg ｺﾝﾋﾟｭｰﾀの勝ちです|終了"}, 1},
+        {"second secretary taken",
+         {{1, 1, 9}, {9, 9, -9}, {5, 5, 2}, {5, 6, -1}},
+         {1},
+         {5, 5, 5, 6, 2},
+         {"play 駒打音", "msg ｺﾝﾋﾟｭｰﾀの勝ちです|終了"},
+         1},
     };
     for (const Case& c : cases) {
         Harness h;
@@ -388,12 +417,34 @@ TEST(ComputerTurn, PinnedMovesFromTheStartAndInAMiddleGame) {
         {"edge staff", {{1, 6, 1, 5, -2}}, {{1, 4, 1, 5, 2}}},
         // A middle game with captures, a drop and a wandering chairman.
         {"middle game",
-         {{8, 9, 9, 8, -3}, {9, 6, 8, 5, -2}, {7, 6, 8, 5, -2}, {6, 9, 7, 8, -1}, {8, 7, 8, 6, -7},
-          {8, 6, 8, 5, -7}, {5, 6, 6, 5, -2}, {7, 9, 7, 8, -4}, {8, 5, 7, 4, -7}, {4, 9, 4, 8, -1},
-          {9, 8, 8, 7, -3}, {8, 7, 9, 6, -3}, {9, 9, 8, 8, -5}, {8, 8, 9, 7, -5}},
-         {{5, 1, 4, 2, 9}, {7, 4, 8, 5, 2}, {9, 4, 8, 5, 2}, {4, 2, 5, 3, 9}, {5, 3, 4, 4, 9},
-          {-1, 2, 7, 7, 2}, {7, 7, 7, 8, 2}, {5, 4, 6, 5, 2}, {8, 3, 7, 4, 7}, {4, 4, 5, 5, 9},
-          {5, 5, 5, 6, 9}, {7, 4, 8, 5, 7}, {8, 5, 9, 6, 7}, {9, 6, 9, 7, 7}}},
+         {{8, 9, 9, 8, -3},
+          {9, 6, 8, 5, -2},
+          {7, 6, 8, 5, -2},
+          {6, 9, 7, 8, -1},
+          {8, 7, 8, 6, -7},
+          {8, 6, 8, 5, -7},
+          {5, 6, 6, 5, -2},
+          {7, 9, 7, 8, -4},
+          {8, 5, 7, 4, -7},
+          {4, 9, 4, 8, -1},
+          {9, 8, 8, 7, -3},
+          {8, 7, 9, 6, -3},
+          {9, 9, 8, 8, -5},
+          {8, 8, 9, 7, -5}},
+         {{5, 1, 4, 2, 9},
+          {7, 4, 8, 5, 2},
+          {9, 4, 8, 5, 2},
+          {4, 2, 5, 3, 9},
+          {5, 3, 4, 4, 9},
+          {-1, 2, 7, 7, 2},
+          {7, 7, 7, 8, 2},
+          {5, 4, 6, 5, 2},
+          {8, 3, 7, 4, 7},
+          {4, 4, 5, 5, 9},
+          {5, 5, 5, 6, 9},
+          {7, 4, 8, 5, 7},
+          {8, 5, 9, 6, 7},
+          {9, 6, 9, 7, 7}}},
     };
     for (const Case& c : cases) {
         Harness h;
@@ -403,7 +454,8 @@ TEST(ComputerTurn, PinnedMovesFromTheStartAndInAMiddleGame) {
         for (std::size_t i = 0; i < c.human.size(); ++i) {
             const Move& hm = c.human[i];
             ASSERT_EQ(f.board[hm.from_x][hm.from_y], hm.piece) << c.name << " move " << i;
-            ASSERT_TRUE(f.移動チェック(hm.from_x, hm.from_y, hm.to_x, hm.to_y, hm.piece)) << c.name << " move " << i;
+            ASSERT_TRUE(f.移動チェック(hm.from_x, hm.from_y, hm.to_x, hm.to_y, hm.piece))
+                << c.name << " move " << i;
             f.手順保存(hm.from_x, hm.from_y, hm.to_x, hm.to_y, hm.piece, hm.piece, 0, 0, 0, 0);
             f.move_no += 1;
             f.駒移動(hm.from_x, hm.from_y, hm.to_x, hm.to_y, hm.piece);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-
 #include <string>
 #include <vector>
 
@@ -52,8 +51,8 @@ const Piece kMinusKing{9, 9, -9};
 struct EvalCase {
     const char* name;
     std::vector<Piece> pieces;
-    int fx, fy, tx, ty;      // fx = -1: a drop of kind fy
-    int minus_secretaries;   // plus secretaries held by the minus player
+    int fx, fy, tx, ty;     // fx = -1: a drop of kind fy
+    int minus_secretaries;  // plus secretaries held by the minus player
     int tenths;
 };
 
@@ -71,7 +70,14 @@ TEST(Evaluation, ScoresInTenthsAtLevelThree) {
         {"staff forward", {kPlusKing, kMinusKing, {5, 5, 2}}, 5, 5, 5, 6, 0, 2},
         {"staff sideways", {kPlusKing, kMinusKing, {5, 5, 2}}, 5, 5, 4, 5, 0, -98},
         {"staff backwards", {kPlusKing, kMinusKing, {5, 5, 2}}, 5, 5, 5, 4, 0, -98},
-        {"staff forward beside a minus clerk", {kPlusKing, kMinusKing, {5, 5, 2}, {5, 7, -3}}, 5, 5, 5, 6, 0, -100},
+        {"staff forward beside a minus clerk",
+         {kPlusKing, kMinusKing, {5, 5, 2}, {5, 7, -3}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         -100},
         {"clerk takes a staff", {kPlusKing, kMinusKing, {5, 5, 3}, {5, 6, -2}}, 5, 5, 5, 6, 0, 103},
         {"staff takes a staff", {kPlusKing, kMinusKing, {5, 5, 2}, {5, 6, -2}}, 5, 5, 5, 6, 0, 502},
         // Every drop costs half a point; a drop of kind k on a row up to k also counts as not advancing.
@@ -80,21 +86,70 @@ TEST(Evaluation, ScoresInTenthsAtLevelThree) {
         {"dept head dropped on row 6", {kPlusKing, kMinusKing}, -1, 5, 5, 6, 0, -45},
         // Flags.
         {"staff escapes a clerk", {kPlusKing, kMinusKing, {5, 5, 2}, {4, 4, -3}}, 5, 5, 6, 6, 0, 102},
-        {"staff next to a weaker piece can strike", {kPlusKing, kMinusKing, {5, 5, 3}, {5, 7, -2}}, 5, 5, 5, 6, 0, 23},
+        {"staff next to a weaker piece can strike",
+         {kPlusKing, kMinusKing, {5, 5, 3}, {5, 7, -2}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         23},
         {"in danger before and after", {kPlusKing, kMinusKing, {5, 5, 2}, {4, 5, -3}}, 5, 5, 4, 6, 0, 0},
         {"secretary flees", {kPlusKing, kMinusKing, {5, 5, 1}, {4, 4, -2}}, 5, 5, 6, 6, 0, 101},
         {"last secretary flees", {kPlusKing, kMinusKing, {5, 5, 1}, {4, 4, -2}}, 5, 5, 6, 6, 1, 5101},
         {"secretary walks into a staff", {kPlusKing, kMinusKing, {5, 5, 1}, {5, 7, -2}}, 5, 5, 5, 6, 0, -50},
-        {"staff beside a minus secretary", {kPlusKing, kMinusKing, {5, 5, 2}, {6, 7, -1}}, 5, 5, 5, 6, 0, 112},
-        {"two minus secretaries around", {kPlusKing, kMinusKing, {5, 5, 2}, {6, 7, -1}, {4, 7, -1}}, 5, 5, 5, 6, 0, 212},
+        {"staff beside a minus secretary",
+         {kPlusKing, kMinusKing, {5, 5, 2}, {6, 7, -1}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         112},
+        {"two minus secretaries around",
+         {kPlusKing, kMinusKing, {5, 5, 2}, {6, 7, -1}, {4, 7, -1}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         212},
         // Verdicts.
         {"takes the minus chairman", {kPlusKing, {5, 5, 1}, {5, 6, -9}}, 5, 5, 5, 6, 0, 99990},
         {"takes a minus secretary", {kPlusKing, kMinusKing, {5, 5, 2}, {5, 6, -1}}, 5, 5, 5, 6, 0, 99980},
-        {"a minus staff beside the plus chairman", {kPlusKing, kMinusKing, {2, 2, -2}, {5, 5, 2}}, 5, 5, 5, 6, 0, -99980},
-        {"drop beside the plus chairman's attacker", {kPlusKing, kMinusKing, {2, 2, -2}}, -1, 3, 5, 6, 0, -99980},
+        {"a minus staff beside the plus chairman",
+         {kPlusKing, kMinusKing, {2, 2, -2}, {5, 5, 2}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         -99980},
+        {"drop beside the plus chairman's attacker",
+         {kPlusKing, kMinusKing, {2, 2, -2}},
+         -1,
+         3,
+         5,
+         6,
+         0,
+         -99980},
         // Verdicts come in order: captures first, then the exposed plus chairman, then mate.
-        {"chairman taken while exposed", {kPlusKing, {2, 2, -2}, {5, 5, 1}, {5, 6, -9}}, 5, 5, 5, 6, 0, 99990},
-        {"secretary taken while exposed", {kPlusKing, kMinusKing, {2, 2, -2}, {5, 5, 2}, {5, 6, -1}}, 5, 5, 5, 6, 0, 99980},
+        {"chairman taken while exposed",
+         {kPlusKing, {2, 2, -2}, {5, 5, 1}, {5, 6, -9}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         99990},
+        {"secretary taken while exposed",
+         {kPlusKing, kMinusKing, {2, 2, -2}, {5, 5, 2}, {5, 6, -1}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         99980},
         {"mate while exposed", {kPlusKing, {2, 2, -2}, {1, 5, -9}, {3, 4, 1}}, 3, 4, 2, 5, 0, -99980},
         {"mate", {kPlusKing, {1, 5, -9}, {3, 4, 1}}, 3, 4, 2, 5, 0, 99980},
         {"mating drop", {kPlusKing, {1, 5, -9}}, -1, 1, 2, 5, 0, 99980},
@@ -114,10 +169,14 @@ TEST(Evaluation, LevelTwoDropsOnlyTheSecretaryAndChairmanTerms) {
     const std::vector<LevelCase> cases = {
         {"chairman advances diagonally", {"", {kMinusKing, {1, 1, 9}}, 1, 1, 2, 2, 0, 21}, 9},
         {"chairman sideways toward", {"", {kMinusKing, {1, 1, 9}}, 1, 1, 2, 1, 0, -90}, -91},
-        {"secretary beside the minus chairman", {"", {kPlusKing, {5, 7, -9}, {5, 5, 1}}, 5, 5, 5, 6, 0, 201}, 1},
+        {"secretary beside the minus chairman",
+         {"", {kPlusKing, {5, 7, -9}, {5, 5, 1}}, 5, 5, 5, 6, 0, 201},
+         1},
         {"secretary elsewhere", {"", {kPlusKing, kMinusKing, {5, 5, 1}}, 5, 5, 5, 6, 0, 1}, 1},
         {"staff", {"", {kPlusKing, kMinusKing, {5, 5, 2}}, 5, 5, 5, 6, 0, 2}, 2},
-        {"clerk takes a staff", {"", {kPlusKing, kMinusKing, {5, 5, 3}, {5, 6, -2}}, 5, 5, 5, 6, 0, 103}, 103},
+        {"clerk takes a staff",
+         {"", {kPlusKing, kMinusKing, {5, 5, 3}, {5, 6, -2}}, 5, 5, 5, 6, 0, 103},
+         103},
         {"president dropped", {"", {kPlusKing, kMinusKing}, -1, 8, 5, 9, 0, -42}, -42},
     };
     Harness h;
@@ -125,7 +184,8 @@ TEST(Evaluation, LevelTwoDropsOnlyTheSecretaryAndChairmanTerms) {
     for (const LevelCase& c : cases) {
         for (int level : {1, 2, 3}) {
             f.com_level = level;
-            EXPECT_EQ(score_case(f, c.eval), level == 2 ? c.level2 : c.eval.tenths) << c.name << " level " << level;
+            EXPECT_EQ(score_case(f, c.eval), level == 2 ? c.level2 : c.eval.tenths)
+                << c.name << " level " << level;
         }
     }
 }

@@ -84,7 +84,10 @@ TEST(Level, LevelTwoDiffersOnlyOnSecretaryAndChairmanMoves) {
         int level13[4], level2[4];  // from x, from y, to x, to y
     };
     const std::vector<Case> cases = {
-        {"secretary beside the minus chairman", {{9, 1, 9}, {5, 9, -9}, {3, 7, 1}}, {3, 7, 4, 8}, {9, 1, 8, 2}},
+        {"secretary beside the minus chairman",
+         {{9, 1, 9}, {5, 9, -9}, {3, 7, 1}},
+         {3, 7, 4, 8},
+         {9, 1, 8, 2}},
         // Level 2 takes the first of three equal advances; 1 and 3 close in by column and row.
         {"chairman closing in", {{5, 5, 9}, {9, 9, -9}}, {5, 5, 6, 6}, {5, 5, 4, 6}},
         {"start position", {}, {5, 4, 5, 5}, {5, 4, 5, 5}},
