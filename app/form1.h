@@ -147,6 +147,7 @@ public:
     int blink_x = 0, blink_y = 0;  // the cell of the last blink, for tests
 
     void com_ban();
+    void com_探索();   // the search alone: sets best_score and the best candidate
     void 待ち時間(double IN_秒);
     void 描画_駒点滅(int 入力_駒, int 入力_X, int 入力_Y, int 入力_点滅回数);
     void 消去_思考中();

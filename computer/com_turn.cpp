@@ -35,10 +35,68 @@ void Form1::com_ban() {
     消去_思考中();
     描画_思考中();
 
+    refresh();
+    com_探索();
+
+    // Nothing to step and nothing to drop: the computer cannot move and loses.
+    if (best_piece == EMPTY) {
+        Timer1->stop();
+        winner = man_side;
+        消去_移動結果(com_side);
+        MsgBox(kHumanWins, kGameOverTitle);
+        turn = man_side;
+        return;
+    }
+
+    // The time is read once so that the record and the stored total agree.
+    move_secs = 調査_経過秒(turn_start_time, day_clock());
+    const double spent = move_secs;
+    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, best_origin_piece, best_piece, man_secs,
+             man_secs, com_secs, com_secs + spent);
+
+    move_no += 1;
+    描画_手数(move_no, WHITE);
+
+    if (best_from_x == HAND_PLUS_X)
+        描画_駒点滅(best_piece, HAND_PLUS_X, 9 - best_from_y, kBlinks);
+    else
+        描画_駒点滅(best_origin_piece, best_from_x, best_from_y, kBlinks);
+
+    駒移動(best_from_x, best_from_y, best_to_x, best_to_y, best_piece);
+
+    待ち時間(kPauseBeforeSound);
+    再生(snd_place);
+
+    Timer1->stop();
+    勢力調査();
+
+    if (winner == com_side) {
+        消去_移動結果(com_side);
+        MsgBox(kComputerWins, kGameOverTitle);
+        turn = man_side;
+        return;
+    }
+
+    if (詰めかMAN())
+        MsgBox(kMateText, kMateTitle);
+    else if (near_plus_kind[king_minus_x][king_minus_y][SECRETARY] > 0)
+        MsgBox(kCheckText, QString());
+
+    描画_移動結果(com_side, best_to_x, best_to_y, best_piece, WHITE);
+    描画_桝輪郭(WHITE, best_to_x, best_to_y);
+
+    com_secs += spent;
+    turn_start_time = day_clock();
+    turn = man_side;
+    if (mnu.KEIKA->isChecked()) Timer1->start();
+}
+
+// Every step of every plus piece, then every drop, each tried on the real
+// board and scored; the first of equal scores is kept.
+void Form1::com_探索() {
     best_score = kNoCandidate;
     best_from_x = best_from_y = best_to_x = best_to_y = 0;
     best_piece = best_origin_piece = EMPTY;
-    refresh();
 
     bool stop = false;
     for (int x = 1; x <= BOARD_N && !stop; ++x) {
@@ -95,58 +153,6 @@ void Form1::com_ban() {
                 }
         }
     }
-
-    // Nothing to step and nothing to drop: the computer cannot move and loses.
-    if (best_piece == EMPTY) {
-        Timer1->stop();
-        winner = man_side;
-        消去_移動結果(com_side);
-        MsgBox(kHumanWins, kGameOverTitle);
-        turn = man_side;
-        return;
-    }
-
-    // The time is read once so that the record and the stored total agree.
-    move_secs = 調査_経過秒(turn_start_time, day_clock());
-    const double spent = move_secs;
-    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, best_origin_piece, best_piece, man_secs,
-             man_secs, com_secs, com_secs + spent);
-
-    move_no += 1;
-    描画_手数(move_no, WHITE);
-
-    if (best_from_x == HAND_PLUS_X)
-        描画_駒点滅(best_piece, HAND_PLUS_X, 9 - best_from_y, kBlinks);
-    else
-        描画_駒点滅(best_origin_piece, best_from_x, best_from_y, kBlinks);
-
-    駒移動(best_from_x, best_from_y, best_to_x, best_to_y, best_piece);
-
-    待ち時間(kPauseBeforeSound);
-    再生(snd_place);
-
-    Timer1->stop();
-    勢力調査();
-
-    if (winner == com_side) {
-        消去_移動結果(com_side);
-        MsgBox(kComputerWins, kGameOverTitle);
-        turn = man_side;
-        return;
-    }
-
-    if (詰めかMAN())
-        MsgBox(kMateText, kMateTitle);
-    else if (near_plus_kind[king_minus_x][king_minus_y][SECRETARY] > 0)
-        MsgBox(kCheckText, QString());
-
-    描画_移動結果(com_side, best_to_x, best_to_y, best_piece, WHITE);
-    描画_桝輪郭(WHITE, best_to_x, best_to_y);
-
-    com_secs += spent;
-    turn_start_time = day_clock();
-    turn = man_side;
-    if (mnu.KEIKA->isChecked()) Timer1->start();
 }
 
 void Form1::待ち時間(double IN_秒) {
