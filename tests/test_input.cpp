@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -243,6 +244,8 @@ struct RefusedCase {
     const char* name;
     Press from, to;
 };
+void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
+
 
 class RefusedMove : public ::testing::TestWithParam<RefusedCase> {};
 
@@ -387,6 +390,8 @@ struct TwipCase {
     double x, y;
     int picked_x, picked_y;   // 0, 0: nothing picked
 };
+void PrintTo(const TwipCase& c, std::ostream* os) { *os << c.name; }
+
 
 class TwipsToGrid : public ::testing::TestWithParam<TwipCase> {};
 
