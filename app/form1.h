@@ -144,6 +144,7 @@ public:
     int best_score = 0;
     int best_from_x = 0, best_from_y = 0, best_to_x = 0, best_to_y = 0;
     int best_piece = 0, best_origin_piece = 0;
+    int blink_x = 0, blink_y = 0;  // the cell of the last blink, for tests
 
     void com_ban();
     void 待ち時間(double IN_秒);
