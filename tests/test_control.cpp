@@ -171,7 +171,7 @@ TEST_P(CommandAfterFinishedGame, StartsAFreshGameFromTheStartingPosition) {
     EXPECT_EQ(f.winner, Form1::NONE);
     EXPECT_EQ(f.hand_count_minus, 0);
     EXPECT_EQ(f.hand_minus[Form1::SECRETARY], 0);
-    EXPECT_EQ(f.rec_pos, 0);
+    EXPECT_EQ(f.rec_pos, f.move_no);
     EXPECT_NE(f.turn, Form1::NONE);
 }
 
