@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -557,6 +558,129 @@ TEST(BoardInput, MatingTheComputersChairmanWins) {
     EXPECT_EQ(f.winner, f.man_side);
     EXPECT_EQ(h.events, (std::vector<std::string>{"play 駒打音", "msg あなたの勝ちです|終了"}));
     EXPECT_EQ(f.move_no, 1);
+}
+
+// ---------------------------------------------------------------------------
+// What the presses show: outlines of the pick and of the guidance, the move
+// counter and the last-move text. These read the canvas and need the pictures.
+
+bool canvas_drawn(const Form1& f) { return !f.絵(Form1::EMPTY).isNull(); }
+
+// The colour of the top edge and of the left edge of square (x, y): the first
+// pixel row and column of the cell, in the middle.
+QRgb top_edge(const Harness& h, int x, int y) { return h.cell_image(x, y).pixel(16, 0) & 0xffffff; }
+QRgb left_edge(const Harness& h, int x, int y) { return h.cell_image(x, y).pixel(0, 20) & 0xffffff; }
+
+constexpr QRgb kRed = 0xff0000, kWhite = 0xffffff, kGreen = 0x008000;
+
+// Every shared edge of the board after a pick: red beside the pick (drawn last),
+// else white beside a square the piece may go to, else the grid's green.
+void expect_outlines(const Harness& h, int pick_x, int pick_y, QRgb pick_colour, bool guidance, int piece) {
+    const Form1& f = *h.form;
+    auto kind = [&](int x, int y) {
+        if (x == pick_x && y == pick_y) return 2;
+        if (x >= 1 && x <= 9 && y >= 1 && y <= 9 && guidance && f.移動チェック(pick_x, pick_y, x, y, piece)) return 1;
+        return 0;
+    };
+    auto colour = [&](int a, int b) { return std::max(a, b) == 2 ? pick_colour : std::max(a, b) == 1 ? kWhite : kGreen; };
+    for (int x = 1; x <= 9; ++x)
+        for (int y = 1; y <= 9; ++y) {
+            EXPECT_EQ(top_edge(h, x, y), colour(kind(x, y - 1), kind(x, y))) << "top edge of " << x << "," << y;
+            EXPECT_EQ(left_edge(h, x, y), colour(kind(x - 1, y), kind(x, y))) << "left edge of " << x << "," << y;
+        }
+}
+
+struct OutlineCase {
+    const char* name;
+    bool guidance;
+    Press pick;
+    bool own;
+};
+void PrintTo(const OutlineCase& c, std::ostream* os) { *os << c.name; }
+
+class PickOutlines : public ::testing::TestWithParam<OutlineCase> {};
+
+TEST_P(PickOutlines, ShowThePickAndWhereItMayGo) {
+    const OutlineCase& c = GetParam();
+    Harness h;
+    Form1& f = h.f();
+    if (!canvas_drawn(f)) GTEST_SKIP() << "the canvas is not drawn in this build yet";
+    f.guidance_on = c.guidance ? 1 : 0;
+    f.guide_colour = c.guidance ? Form1::WHITE : f.grid_colour;
+    f.SENTE_Click();
+    relocate(f, 5, 4, 5, 5);   // a plus staff to capture, and a square taken
+    h.press(c.pick.x, c.pick.y);
+    const int piece = f.board[c.pick.x][c.pick.y];
+    expect_outlines(h, c.pick.x, c.pick.y, c.own ? kRed : (c.guidance ? kWhite : kGreen), c.guidance, piece);
+}
+
+INSTANTIATE_TEST_SUITE_P(BoardInput, PickOutlines,
+                         ::testing::Values(OutlineCase{"OwnStaffWithGuidance", true, {5, 6}, true},
+                                           OutlineCase{"OwnChairmanWithGuidance", true, {5, 9}, true},
+                                           OutlineCase{"OwnStaffWithoutGuidance", false, {5, 6}, true},
+                                           OutlineCase{"OpponentsStaffWithGuidance", true, {5, 5}, false},
+                                           OutlineCase{"OpponentsStaffWithoutGuidance", false, {5, 5}, false}),
+                         [](const auto& i) { return std::string(i.param.name); });
+
+TEST(BoardInput, HandPickOutlinesTheCellAndEveryEmptySquare) {
+    Harness h;
+    Form1& f = h.f();
+    if (!canvas_drawn(f)) GTEST_SKIP() << "the canvas is not drawn in this build yet";
+    f.guidance_on = 1;
+    f.guide_colour = Form1::WHITE;
+    f.SENTE_Click();
+    capture_into_hand(f, 4, 1);
+    f.描画_自持盤();
+    h.press(Form1::HAND_MINUS_X, 2);
+    ASSERT_EQ(f.click_phase, 1);
+    EXPECT_EQ(top_edge(h, Form1::HAND_MINUS_X, 2), kRed);
+    EXPECT_EQ(left_edge(h, Form1::HAND_MINUS_X, 2), kRed);
+    expect_outlines(h, Form1::HAND_MINUS_X, 2, kRed, true, -Form1::SECRETARY);
+}
+
+TEST(BoardInput, RefusedAndMadeMovesLeaveOnlyTheGrid) {
+    Harness h;
+    name_sounds(h);
+    Form1& f = h.f();
+    if (!canvas_drawn(f)) GTEST_SKIP() << "the canvas is not drawn in this build yet";
+    f.guidance_on = 1;
+    f.guide_colour = Form1::WHITE;
+    f.START_Click();
+    h.press(5, 6);
+    h.press(5, 4);   // refused
+    ASSERT_EQ(h.count_events("play 禁止"), 1);
+    expect_outlines(h, 0, 0, kRed, false, 0);
+    h.press(5, 6);
+    h.press(5, 5);   // made
+    ASSERT_EQ(f.move_no, 1);
+    expect_outlines(h, 0, 0, kRed, false, 0);
+}
+
+// The move counter and the last-move text after a press look exactly as the
+// drawing procedures draw them for that move.
+TEST(BoardInput, MoveShowsTheCounterAndTheLastMoveText) {
+    Harness h;
+    name_sounds(h);
+    Form1& f = h.f();
+    if (!canvas_drawn(f)) GTEST_SKIP() << "the canvas is not drawn in this build yet";
+    f.START_Click();
+    h.press(8, 7);
+    h.press(8, 6);
+    h.press(5, 4);
+    h.press(5, 5);
+    Harness ref;
+    ref.f().START_Click();
+    ref.f().描画_手数(2, Form1::WHITE);
+    ref.f().描画_移動結果(ref.f().man_side, 8, 6, -Form1::SENIOR_DIRECTOR, Form1::WHITE);
+    ref.f().描画_移動結果(ref.f().com_side, 5, 5, +Form1::STAFF, Form1::WHITE);
+    EXPECT_EQ(h.cell_image(13, 3, 66), ref.cell_image(13, 3, 66));
+    EXPECT_EQ(h.cell_image(13, 2, 99), ref.cell_image(13, 2, 99));
+    EXPECT_EQ(h.cell_image(-2, 9, 99), ref.cell_image(-2, 9, 99));
+    // Something is written there at all.
+    Harness blank;
+    blank.f().START_Click();
+    EXPECT_NE(h.cell_image(13, 3, 66), blank.cell_image(13, 3, 66));
+    EXPECT_NE(h.cell_image(13, 2, 99), blank.cell_image(13, 2, 99));
 }
 
 }  // namespace
