@@ -279,4 +279,34 @@ TEST(HandicapLadder, EveryGradeShowsItsOwnText) {
     }
 }
 
+// Each grade's text, printed as the ladder prints it: shadow first 0.1 cell
+// right and down, then the main colour, 120 and 160 twips into the cell.
+TEST(HandicapLadder, EveryGradeShowsItsText) {
+    static const char* const kTexts[21] = {
+        "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:名人", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:８段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:７段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:６段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:５段",
+        "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:４段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:３段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:２段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:初段", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:１級",
+        "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:２級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:３級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:４級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:５級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:６級",
+        "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:７級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:８級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:９級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:10級", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:11級",
+        "ﾊﾝﾃﾞｨｷｬｯﾌﾟ:12級"};
+    Harness h;
+    Harness ref;
+    Form1& f = h.f();
+    Form1& r = ref.f();
+    if (f.絵(Form1::BG_TATAMI).isNull()) GTEST_SKIP() << "pictures and text are not drawn in this build yet";
+    for (const int bg : {Form1::BG_TATAMI, Form1::BG_MIDORI}) {
+        f.bg_kind = r.bg_kind = bg;
+        for (int level = -10; level <= 10; ++level) {
+            f.描画_ハンデレベル(level);
+            for (int x = 11; x <= 14; ++x) r.描画_絵(bg, x, 1);
+            const QString text = QString::fromUtf8(kTexts[level + 10]);
+            const int main = bg == Form1::BG_MIDORI ? Form1::LIGHT_BLUE : Form1::WHITE;
+            const int shadow = bg == Form1::BG_MIDORI ? Form1::GREY : Form1::BLACK;
+            r.描画_テキスト(r.board_left + 11.1 * r.cell_w + 120, r.board_top + 1.1 * r.cell_h + 160, text, shadow, 10);
+            r.描画_テキスト(r.board_left + 11 * r.cell_w + 120, r.board_top + 1 * r.cell_h + 160, text, main, 10);
+            EXPECT_EQ(h.cell_image(11, 1, 4 * 33, 41), ref.cell_image(11, 1, 4 * 33, 41))
+                << "level " << level << " on background " << bg;
+        }
+    }
+}
+
 }  // namespace
