@@ -131,15 +131,24 @@ TEST_P(StartDuringComputerGame, ContinuesByHandWithoutReset) {
     EXPECT_FALSE(f.resume_pending);
     EXPECT_EQ(f.rec_len, f.rec_pos);
     // The same position goes on with the other side moved by hand too.
+    // Each player's time goes to that player's own clock, whichever side moves first.
     h.clear_log();
+    f.man_secs = 100;
+    f.com_secs = 200;
+    h.now += 5;
     h.press(5, 9);
     h.press(4, 8);
     EXPECT_EQ(f.board[4][8], -Form1::CHAIRMAN);
     EXPECT_EQ(f.turn, f.com_side);
+    EXPECT_DOUBLE_EQ(f.man_secs, 105);
+    EXPECT_DOUBLE_EQ(f.com_secs, 200);
+    h.now += 2;
     h.press(5, 1);
     h.press(4, 2);
     EXPECT_EQ(f.board[4][2], +Form1::CHAIRMAN);
     EXPECT_EQ(f.turn, f.man_side);
+    EXPECT_DOUBLE_EQ(f.man_secs, 105);
+    EXPECT_DOUBLE_EQ(f.com_secs, 202);
     EXPECT_EQ(h.events, (std::vector<std::string>{"play 駒打音", "play 駒打音"}));
 }
 

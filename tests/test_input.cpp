@@ -64,6 +64,20 @@ const std::vector<MessageCase>& message_cases() {
              EXPECT_EQ(h.f().board[5][6], kStartBoard[5][6]);
              EXPECT_EQ(h.f().board[5][5], Form1::EMPTY);
          }},
+        {"ReplayComesBeforeGameOver",
+         [](Harness& h) {
+             h.f().START_Click();
+             h.f().winner = h.f().man_side;
+             h.f().record_mode = true;
+         },
+         {{5, 6}},
+         {"msg 棋譜を '進 'で進めて下さい|棋譜"},
+         nullptr},
+        {"GameOverComesBeforeNoGame",
+         [](Harness& h) { h.f().winner = h.f().com_side; },
+         {{5, 6}},
+         {"msg 新規に対局してください|終局"},
+         nullptr},
         {"GameOver",
          [](Harness& h) {
              h.f().START_Click();
@@ -145,6 +159,20 @@ const std::vector<MessageCase>& message_cases() {
          {{4, 2}, {5, 1}},
          {"play 駒打音", "msg 先手の勝ちです|終了"},
          [](Harness& h) { EXPECT_EQ(h.f().winner, h.f().SENTE); }},
+        // A game the human played second against the computer, continued by hand:
+        // the minus player is GOTE and wins as such.
+        {"MinusPlayerWinsAsGoteBetweenHumans",
+         [](Harness& h) {
+             Form1& f = h.f();
+             f.START_Click();
+             f.man_side = f.GOTE;
+             f.com_side = f.SENTE;
+             f.turn = f.man_side;
+             secretary_at_plus_chairman(f);
+         },
+         {{4, 2}, {5, 1}},
+         {"play 駒打音", "msg 後手の勝ちです|終了"},
+         [](Harness& h) { EXPECT_EQ(h.f().winner, h.f().man_side); }},
         {"GoteWinsBetweenHumans",
          [](Harness& h) {
              h.f().START_Click();
