@@ -233,6 +233,8 @@ TEST(MateTests, MinusChairmanAndPlusChairman) {
         {"nobody near", {man, com}, 0, 0},
         {"a secretary closes every escape", {man, com, {2, 5, 1}}, 1, 0},
         {"a plus staff can be taken by the chairman", {man, com, {2, 5, 2}}, 0, 0},
+        // Other plus pieces beside an escape square do not close it.
+        {"a clerk does not close a square", {man, com, {2, 4, 1}, {1, 7, 3}}, 0, 0},
         {"a minus staff takes the secretary", {man, com, {2, 5, 1}, {3, 4, -2}}, 0, 0},
         // Only the weakest attacker's capture counts: taking the staff on (1,4) does not help.
         {"a defender of the wrong attacker", {man, com, {2, 5, 1}, {1, 4, 2}, {1, 3, -5}}, 1, 0},
