@@ -1,9 +1,9 @@
 // The handicap ladder: 21 grades from 名人 (-10) to 12級 (10). Each step away
 // from level 0 takes one piece of the handicapped player's set-up off the
 // board; each step back puts the same piece back where it stood.
-#include "app/form1.h"
-
 #include <cstdlib>
+
+#include "app/form1.h"
 
 namespace {
 struct Edit {
@@ -13,17 +13,29 @@ struct Edit {
 // player), n = 1..10, with the code the starting position has there.
 constexpr Edit kMinusEdits[11] = {
     {0, 0, 0},
-    {2, 7, -Form1::SENIOR_DIRECTOR}, {5, 8, -Form1::PRESIDENT}, {1, 9, -Form1::DIRECTOR},
-    {9, 9, -Form1::DEPT_HEAD},       {2, 9, -Form1::CLERK},     {8, 9, -Form1::CLERK},
-    {3, 9, -Form1::SECTION_CHIEF},   {7, 9, -Form1::SECTION_CHIEF},
-    {4, 9, -Form1::SECRETARY},       {6, 9, -Form1::SECRETARY},
+    {2, 7, -Form1::SENIOR_DIRECTOR},
+    {5, 8, -Form1::PRESIDENT},
+    {1, 9, -Form1::DIRECTOR},
+    {9, 9, -Form1::DEPT_HEAD},
+    {2, 9, -Form1::CLERK},
+    {8, 9, -Form1::CLERK},
+    {3, 9, -Form1::SECTION_CHIEF},
+    {7, 9, -Form1::SECTION_CHIEF},
+    {4, 9, -Form1::SECRETARY},
+    {6, 9, -Form1::SECRETARY},
 };
 constexpr Edit kPlusEdits[11] = {
     {0, 0, 0},
-    {8, 3, +Form1::SENIOR_DIRECTOR}, {5, 2, +Form1::PRESIDENT}, {9, 1, +Form1::DIRECTOR},
-    {1, 1, +Form1::DEPT_HEAD},       {8, 1, +Form1::CLERK},     {2, 1, +Form1::CLERK},
-    {7, 1, +Form1::SECTION_CHIEF},   {3, 1, +Form1::SECTION_CHIEF},
-    {6, 1, +Form1::SECRETARY},       {4, 1, +Form1::SECRETARY},
+    {8, 3, +Form1::SENIOR_DIRECTOR},
+    {5, 2, +Form1::PRESIDENT},
+    {9, 1, +Form1::DIRECTOR},
+    {1, 1, +Form1::DEPT_HEAD},
+    {8, 1, +Form1::CLERK},
+    {2, 1, +Form1::CLERK},
+    {7, 1, +Form1::SECTION_CHIEF},
+    {3, 1, +Form1::SECTION_CHIEF},
+    {6, 1, +Form1::SECRETARY},
+    {4, 1, +Form1::SECRETARY},
 };
 constexpr int kTopLevel = 10;
 
@@ -87,10 +99,17 @@ void Form1::描画_ハンデレベル(int IN_ハンデレベル) {
 void Form1::描画_メッセージ(int IN_メッセージ番号) {
     QString first;
     switch (IN_メッセージ番号) {
-    case 1: first = kNotInReplay; break;
-    case 2: first = kNotDuringGame; break;
-    case 3: first = kNotAfterReverse; break;
-    default: break;
+        case 1:
+            first = kNotInReplay;
+            break;
+        case 2:
+            first = kNotDuringGame;
+            break;
+        case 3:
+            first = kNotAfterReverse;
+            break;
+        default:
+            break;
     }
     MsgBox(first + QStringLiteral("\r\r") + kMessageTail, kMessageTitle);
 }

@@ -1,9 +1,9 @@
 // The board input: a press becomes a square or a hand cell, then a pick, a
 // re-pick, a refusal, or a move that is recorded, made, shown and handed over.
-#include "app/form1.h"
-
 #include <algorithm>
 #include <cmath>
+
+#include "app/form1.h"
 
 namespace {
 const QString kReplayText = QStringLiteral("棋譜を '進 'で進めて下さい");

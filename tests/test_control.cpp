@@ -1,16 +1,15 @@
 // Game control: スタート, 先手 and 後手 from start-up, during a game, after a
 // finished game and when the computer is to move; the clock timer they leave.
-#include "support/play_support.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "support/play_support.h"
 
 using namespace play_support;
 
@@ -46,7 +45,7 @@ TEST(GameControl, SenteRightAfterStartUp) {
     EXPECT_EQ(f.com_side, f.GOTE);
     EXPECT_EQ(f.turn, f.SENTE);
     EXPECT_EQ(f.play_mode, Form1::MODE_COM);
-    EXPECT_EQ(f.move_no, 0);   // the computer waits for the human
+    EXPECT_EQ(f.move_no, 0);  // the computer waits for the human
     EXPECT_TRUE(board_is_start(f));
     EXPECT_FALSE(f.record_mode);
     EXPECT_EQ(f.click_phase, 0);
@@ -70,7 +69,7 @@ TEST(GameControl, GoteRightAfterStartUpLetsTheComputerOpen) {
     EXPECT_EQ(f.move_no, 1);
     EXPECT_EQ(f.rec_pos, 1);
     EXPECT_EQ(f.turn, f.man_side);
-    EXPECT_GT(f.rec_piece_to[1], 0);   // a plus piece moved
+    EXPECT_GT(f.rec_piece_to[1], 0);  // a plus piece moved
     EXPECT_FALSE(board_is_start(f));
 }
 
@@ -78,7 +77,7 @@ TEST(GameControl, StartAfterStartUpIsAFreshGameBetweenHumans) {
     Harness h;
     name_sounds(h);
     Form1& f = h.f();
-    f.rec_len = 7;   // moves of an earlier game stay for replay
+    f.rec_len = 7;  // moves of an earlier game stay for replay
     h.clear_log();
     f.START_Click();
     EXPECT_EQ(h.events, std::vector<std::string>{"msg 先手の番です| "});
@@ -96,7 +95,6 @@ struct StartDuringCase {
     std::string message;
 };
 void PrintTo(const StartDuringCase& c, std::ostream* os) { *os << c.name; }
-
 
 class StartDuringComputerGame : public ::testing::TestWithParam<StartDuringCase> {};
 
@@ -163,7 +161,6 @@ struct AfterFinishCase {
 };
 void PrintTo(const AfterFinishCase& c, std::ostream* os) { *os << c.name; }
 
-
 class CommandAfterFinishedGame : public ::testing::TestWithParam<AfterFinishCase> {};
 
 TEST_P(CommandAfterFinishedGame, StartsAFreshGameFromTheStartingPosition) {
@@ -184,34 +181,33 @@ TEST_P(CommandAfterFinishedGame, StartsAFreshGameFromTheStartingPosition) {
     EXPECT_NE(f.turn, Form1::NONE);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    GameControl, CommandAfterFinishedGame,
-    ::testing::Values(AfterFinishCase{"Sente",
-                                      [](Form1& f) {
-                                          f.SENTE_Click();
-                                          EXPECT_TRUE(board_is_start(f));
-                                          EXPECT_EQ(f.move_no, 0);
-                                          EXPECT_EQ(f.rec_len, 0);
-                                          EXPECT_EQ(f.turn, f.man_side);
-                                          EXPECT_EQ(f.man_side, f.SENTE);
-                                      }},
-                      AfterFinishCase{"Start",
-                                      [](Form1& f) {
-                                          f.START_Click();
-                                          EXPECT_TRUE(board_is_start(f));
-                                          EXPECT_EQ(f.move_no, 0);
-                                          EXPECT_EQ(f.play_mode, Form1::MODE_MAN);
-                                          EXPECT_EQ(f.turn, f.SENTE);
-                                      }},
-                      // Needs the computer: it opens the fresh game.
-                      AfterFinishCase{"Gote",
-                                      [](Form1& f) {
-                                          f.GOTE_Click();
-                                          EXPECT_EQ(f.move_no, 1);
-                                          EXPECT_EQ(f.man_side, f.GOTE);
-                                          EXPECT_EQ(f.turn, f.man_side);
-                                      }}),
-    [](const auto& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(GameControl, CommandAfterFinishedGame,
+                         ::testing::Values(AfterFinishCase{"Sente",
+                                                           [](Form1& f) {
+                                                               f.SENTE_Click();
+                                                               EXPECT_TRUE(board_is_start(f));
+                                                               EXPECT_EQ(f.move_no, 0);
+                                                               EXPECT_EQ(f.rec_len, 0);
+                                                               EXPECT_EQ(f.turn, f.man_side);
+                                                               EXPECT_EQ(f.man_side, f.SENTE);
+                                                           }},
+                                           AfterFinishCase{"Start",
+                                                           [](Form1& f) {
+                                                               f.START_Click();
+                                                               EXPECT_TRUE(board_is_start(f));
+                                                               EXPECT_EQ(f.move_no, 0);
+                                                               EXPECT_EQ(f.play_mode, Form1::MODE_MAN);
+                                                               EXPECT_EQ(f.turn, f.SENTE);
+                                                           }},
+                                           // Needs the computer: it opens the fresh game.
+                                           AfterFinishCase{"Gote",
+                                                           [](Form1& f) {
+                                                               f.GOTE_Click();
+                                                               EXPECT_EQ(f.move_no, 1);
+                                                               EXPECT_EQ(f.man_side, f.GOTE);
+                                                               EXPECT_EQ(f.turn, f.man_side);
+                                                           }}),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST(GameControl, SenteAfterFinishedGameShowsTheFreshMessage) {
     Harness h;
@@ -237,7 +233,7 @@ TEST(GameControl, SenteWhenTheComputerIsToMoveLetsItMoveSilently) {
     h.clear_log();
     f.SENTE_Click();
     EXPECT_TRUE(msg_events(h).empty());
-    EXPECT_TRUE(f.resume_pending);   // left for the next press
+    EXPECT_TRUE(f.resume_pending);  // left for the next press
     EXPECT_EQ(f.play_mode, Form1::MODE_COM);
     EXPECT_EQ(f.move_no, 4);
     EXPECT_EQ(f.turn, f.man_side);
@@ -254,7 +250,7 @@ TEST(GameControl, SenteWithTheHumanToMoveKeepsThePositionAndMakesHimFirst) {
     f.turn = f.man_side;
     relocate(f, 5, 4, 5, 5);
     f.move_no = f.rec_pos = 1;
-    f.rec_len = 6;   // five moves taken back
+    f.rec_len = 6;  // five moves taken back
     f.resume_pending = true;
     f.record_mode = true;
     f.click_phase = 1;
@@ -281,7 +277,7 @@ TEST(GameControl, GoteWithTheHumanToMoveOnlyAnnounces) {
     h.clear_log();
     f.GOTE_Click();
     EXPECT_EQ(h.events, std::vector<std::string>{"msg MANの番です|対局"});
-    EXPECT_EQ(f.man_side, f.SENTE);   // sides unchanged
+    EXPECT_EQ(f.man_side, f.SENTE);  // sides unchanged
     EXPECT_EQ(f.turn, f.man_side);
     EXPECT_EQ(f.move_no, 2);
     EXPECT_EQ(f.rec_len, 2);
@@ -295,7 +291,6 @@ struct TimerCase {
     bool active;
 };
 void PrintTo(const TimerCase& c, std::ostream* os) { *os << c.name; }
-
 
 class TimerAfterCommand : public ::testing::TestWithParam<TimerCase> {};
 
@@ -312,59 +307,60 @@ TEST_P(TimerAfterCommand, LeavesTheClockTimerSo) {
 
 INSTANTIATE_TEST_SUITE_P(
     GameControl, TimerAfterCommand,
-    ::testing::Values(TimerCase{"StartWithClocks", true, [](Form1& f) { f.START_Click(); }, true},
-                      TimerCase{"StartWithoutClocks", false, [](Form1& f) { f.START_Click(); }, false},
-                      TimerCase{"SenteWithClocks", true, [](Form1& f) { f.SENTE_Click(); }, true},
-                      TimerCase{"SenteWithoutClocks", false, [](Form1& f) { f.SENTE_Click(); }, true},
-                      // The computer opens and restarts the timer only with the clocks shown.
-                      TimerCase{"GoteWithClocks", true, [](Form1& f) { f.GOTE_Click(); }, true},
-                      TimerCase{"GoteHumanToMoveWithoutClocks", false,
-                                [](Form1& f) {
-                                    f.SENTE_Click();
-                                    f.move_no = f.rec_pos = 1;
-                                    f.Timer1->stop();
-                                    f.GOTE_Click();
-                                },
-                                true},
-                      // Stopped at the human's move; the computer's reply restarts it only
-                      // with the clocks shown.
-                      TimerCase{"HumanMoveAgainstComputerWithoutClocks", false,
-                                [](Form1& f) {
-                                    f.SENTE_Click();
-                                    f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 6.5 * f.cell_h);
-                                    f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 5.5 * f.cell_h);
-                                },
-                                false},
-                      TimerCase{"HumanMoveBetweenHumansKeepsItRunning", true,
-                                [](Form1& f) {
-                                    f.START_Click();
-                                    f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 6.5 * f.cell_h);
-                                    f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 5.5 * f.cell_h);
-                                },
-                                true},
-                      TimerCase{"ResumeBetweenHumansWithClocks", true,
-                                [](Form1& f) {
-                                    f.START_Click();
-                                    f.Timer1->stop();
-                                    f.resume_pending = true;
-                                    f.Form_MouseDown(1, 0, 0, 0);
-                                },
-                                true},
-                      TimerCase{"ResumeBetweenHumansWithoutClocks", false,
-                                [](Form1& f) {
-                                    f.START_Click();
-                                    f.resume_pending = true;
-                                    f.Form_MouseDown(1, 0, 0, 0);
-                                },
-                                false},
-                      TimerCase{"ResumeAgainstComputerWithClocks", true,
-                                [](Form1& f) {
-                                    f.SENTE_Click();
-                                    f.Timer1->stop();
-                                    f.resume_pending = true;
-                                    f.Form_MouseDown(1, 0, 0, 0);
-                                },
-                                true}),
+    ::testing::Values(
+        TimerCase{"StartWithClocks", true, [](Form1& f) { f.START_Click(); }, true},
+        TimerCase{"StartWithoutClocks", false, [](Form1& f) { f.START_Click(); }, false},
+        TimerCase{"SenteWithClocks", true, [](Form1& f) { f.SENTE_Click(); }, true},
+        TimerCase{"SenteWithoutClocks", false, [](Form1& f) { f.SENTE_Click(); }, true},
+        // The computer opens and restarts the timer only with the clocks shown.
+        TimerCase{"GoteWithClocks", true, [](Form1& f) { f.GOTE_Click(); }, true},
+        TimerCase{"GoteHumanToMoveWithoutClocks", false,
+                  [](Form1& f) {
+                      f.SENTE_Click();
+                      f.move_no = f.rec_pos = 1;
+                      f.Timer1->stop();
+                      f.GOTE_Click();
+                  },
+                  true},
+        // Stopped at the human's move; the computer's reply restarts it only
+        // with the clocks shown.
+        TimerCase{"HumanMoveAgainstComputerWithoutClocks", false,
+                  [](Form1& f) {
+                      f.SENTE_Click();
+                      f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 6.5 * f.cell_h);
+                      f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 5.5 * f.cell_h);
+                  },
+                  false},
+        TimerCase{"HumanMoveBetweenHumansKeepsItRunning", true,
+                  [](Form1& f) {
+                      f.START_Click();
+                      f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 6.5 * f.cell_h);
+                      f.Form_MouseDown(1, 0, f.board_left + 5.5 * f.cell_w, f.board_top + 5.5 * f.cell_h);
+                  },
+                  true},
+        TimerCase{"ResumeBetweenHumansWithClocks", true,
+                  [](Form1& f) {
+                      f.START_Click();
+                      f.Timer1->stop();
+                      f.resume_pending = true;
+                      f.Form_MouseDown(1, 0, 0, 0);
+                  },
+                  true},
+        TimerCase{"ResumeBetweenHumansWithoutClocks", false,
+                  [](Form1& f) {
+                      f.START_Click();
+                      f.resume_pending = true;
+                      f.Form_MouseDown(1, 0, 0, 0);
+                  },
+                  false},
+        TimerCase{"ResumeAgainstComputerWithClocks", true,
+                  [](Form1& f) {
+                      f.SENTE_Click();
+                      f.Timer1->stop();
+                      f.resume_pending = true;
+                      f.Form_MouseDown(1, 0, 0, 0);
+                  },
+                  true}),
     [](const auto& i) { return std::string(i.param.name); });
 
 TEST(GameControl, ResumptionRestartsTheTurnClock) {

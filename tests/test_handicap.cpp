@@ -1,16 +1,15 @@
 // The handicap ladder: the whole walk from 名人 to 12級 and back, the squares
 // each step edits, the refusals in their order, the bounds and the texts.
-#include "support/play_support.h"
+#include <gtest/gtest.h>
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-
-#include <gtest/gtest.h>
-
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "support/play_support.h"
 
 using namespace play_support;
 
@@ -43,8 +42,8 @@ void expected_board(int level, int out[10][10]) {
         for (int y = 1; y <= 9; ++y)
             if (f.board[x][y] != want[x][y])
                 return ::testing::AssertionFailure()
-                       << "level " << level << ": (" << x << "," << y << ") holds " << f.board[x][y] << ", expected "
-                       << want[x][y];
+                       << "level " << level << ": (" << x << "," << y << ") holds " << f.board[x][y]
+                       << ", expected " << want[x][y];
     return ::testing::AssertionSuccess();
 }
 
@@ -104,7 +103,7 @@ struct EditCase {
     int from;
     bool up;
     Square square;
-    int code;   // what the square holds afterwards
+    int code;  // what the square holds afterwards
 };
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.name; }
 
@@ -117,7 +116,8 @@ TEST_P(LadderEdit, EditsThisSquare) {
     Form1& f = h.f();
     while (f.handicap_level < c.from) f.LBEL_UP_Click();
     while (f.handicap_level > c.from) f.LEBEL_DOWN_Click();
-    ASSERT_EQ(f.board[c.square.x][c.square.y], c.code == Form1::EMPTY ? kStartBoard[c.square.x][c.square.y] : Form1::EMPTY);
+    ASSERT_EQ(f.board[c.square.x][c.square.y],
+              c.code == Form1::EMPTY ? kStartBoard[c.square.x][c.square.y] : Form1::EMPTY);
     if (c.up)
         f.LBEL_UP_Click();
     else
@@ -186,7 +186,7 @@ TEST_P(LadderRefusal, PlaysForbiddenShowsTheReasonAndChangesNothing) {
         Harness h;
         name_sounds(h);
         Form1& f = h.f();
-        f.LEBEL_DOWN_Click();   // level -1, so both directions could move
+        f.LEBEL_DOWN_Click();  // level -1, so both directions could move
         f.record_mode = c.record_mode;
         f.rec_pos = c.rec_pos;
         f.rec_len = 7;
@@ -271,7 +271,8 @@ TEST(HandicapLadder, EveryGradeShowsItsOwnText) {
         shown[level + 10] = h.cell_image(11, 1, 4 * 33, 41);
     }
     for (int a = 0; a < 21; ++a)
-        for (int b = a + 1; b < 21; ++b) EXPECT_NE(shown[a], shown[b]) << "levels " << a - 10 << " and " << b - 10;
+        for (int b = a + 1; b < 21; ++b)
+            EXPECT_NE(shown[a], shown[b]) << "levels " << a - 10 << " and " << b - 10;
     for (int i = 0; i < 10; ++i) f.LEBEL_DOWN_Click();
     for (int level = -10; level <= 10; ++level) {
         EXPECT_EQ(h.cell_image(11, 1, 4 * 33, 41), shown[f.handicap_level + 10]) << "level " << level;
@@ -301,8 +302,10 @@ TEST(HandicapLadder, EveryGradeShowsItsText) {
             const QString text = QString::fromUtf8(kTexts[level + 10]);
             const int main = bg == Form1::BG_MIDORI ? Form1::LIGHT_BLUE : Form1::WHITE;
             const int shadow = bg == Form1::BG_MIDORI ? Form1::GREY : Form1::BLACK;
-            r.描画_テキスト(r.board_left + 11.1 * r.cell_w + 120, r.board_top + 1.1 * r.cell_h + 160, text, shadow, 10);
-            r.描画_テキスト(r.board_left + 11 * r.cell_w + 120, r.board_top + 1 * r.cell_h + 160, text, main, 10);
+            r.描画_テキスト(r.board_left + 11.1 * r.cell_w + 120, r.board_top + 1.1 * r.cell_h + 160, text,
+                            shadow, 10);
+            r.描画_テキスト(r.board_left + 11 * r.cell_w + 120, r.board_top + 1 * r.cell_h + 160, text, main,
+                            10);
             EXPECT_EQ(h.cell_image(11, 1, 4 * 33, 41), ref.cell_image(11, 1, 4 * 33, 41))
                 << "level " << level << " on background " << bg;
         }

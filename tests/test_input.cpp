@@ -1,8 +1,6 @@
 // The board input: every message of the press handler, picks and re-picks,
 // refusals, drops from both hands, wrong-hand picks, the twips-to-grid
 // conversion and the human's wins against the computer.
-#include "support/play_support.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,8 @@
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "support/play_support.h"
 
 using namespace play_support;
 
@@ -23,7 +23,7 @@ struct MessageCase {
     const char* name;
     std::function<void(Harness&)> setup;
     std::vector<Press> presses;
-    std::vector<std::string> expected_events;   // every message and sound, in order
+    std::vector<std::string> expected_events;  // every message and sound, in order
     std::function<void(Harness&)> check;
 };
 
@@ -86,9 +86,15 @@ const std::vector<MessageCase>& message_cases() {
          {{5, 7}},
          {"msg 新規に対局してください|終局"},
          [](Harness& h) { EXPECT_EQ(h.f().click_phase, 0); }},
-        {"NoGameStarted", [](Harness&) {}, {{5, 7}}, {"play 禁止", "msg 「対局」で始めて下さい|開始"},
+        {"NoGameStarted",
+         [](Harness&) {},
+         {{5, 7}},
+         {"play 禁止", "msg 「対局」で始めて下さい|開始"},
          [](Harness& h) { EXPECT_EQ(h.f().click_phase, 0); }},
-        {"NoGameStartedOffTheBoard", [](Harness&) {}, {{-3, 12}}, {"play 禁止", "msg 「対局」で始めて下さい|開始"},
+        {"NoGameStartedOffTheBoard",
+         [](Harness&) {},
+         {{-3, 12}},
+         {"play 禁止", "msg 「対局」で始めて下さい|開始"},
          nullptr},
         {"HumansResumeSenteToMove",
          [](Harness& h) {
@@ -148,7 +154,7 @@ const std::vector<MessageCase>& message_cases() {
          {"play 駒打音", "msg あなたの勝ちです|終了"},
          [](Harness& h) {
              EXPECT_EQ(h.f().winner, h.f().man_side);
-             EXPECT_EQ(h.f().move_no, 1);   // the computer does not move
+             EXPECT_EQ(h.f().move_no, 1);  // the computer does not move
              EXPECT_EQ(h.f().turn, h.f().man_side);
          }},
         {"SenteWinsBetweenHumans",
@@ -234,7 +240,7 @@ TEST(BoardInput, OpponentsPieceIsOnlyShownNeverPicked) {
     Form1& f = h.f();
     f.SENTE_Click();
     h.clear_log();
-    h.press(5, 2);   // the computer's president
+    h.press(5, 2);  // the computer's president
     EXPECT_EQ(f.click_phase, 0);
     EXPECT_EQ(f.sel_piece, +Form1::PRESIDENT);
     EXPECT_EQ(f.sel_x, 5);
@@ -274,7 +280,6 @@ struct RefusedCase {
     Press from, to;
 };
 void PrintTo(const RefusedCase& c, std::ostream* os) { *os << c.name; }
-
 
 class RefusedMove : public ::testing::TestWithParam<RefusedCase> {};
 
@@ -337,7 +342,7 @@ TEST_P(HandDrop, TakesTheKindOfTheClickedRow) {
         f.START_Click();
         capture_into_hand(f, px, py);
         capture_into_hand(f, mx, my);
-        if (plus_hand) f.turn = f.GOTE;   // the plus player moves second between humans
+        if (plus_hand) f.turn = f.GOTE;  // the plus player moves second between humans
         const int row = plus_hand ? 9 - k : k + 1;
         const int column = plus_hand ? Form1::HAND_PLUS_X : Form1::HAND_MINUS_X;
         h.clear_log();
@@ -356,7 +361,7 @@ TEST_P(HandDrop, TakesTheKindOfTheClickedRow) {
         ASSERT_EQ(f.rec_pos, 1);
         EXPECT_EQ(f.rec_len, 1);
         EXPECT_EQ(f.rec_from_x[1], column);
-        EXPECT_EQ(f.rec_from_y[1], row);   // the clicked hand row
+        EXPECT_EQ(f.rec_from_y[1], row);  // the clicked hand row
         EXPECT_EQ(f.rec_to_x[1], 5);
         EXPECT_EQ(f.rec_to_y[1], 5);
         EXPECT_EQ(f.rec_piece_from[1], plus_hand ? +k : -k);
@@ -388,7 +393,7 @@ TEST(BoardInput, ComputersHandCanBeLookedAtButNotDroppedFrom) {
     name_sounds(h);
     Form1& f = h.f();
     f.SENTE_Click();
-    capture_into_hand(f, 3, 9);   // a minus section chief into the computer's hand
+    capture_into_hand(f, 3, 9);  // a minus section chief into the computer's hand
     h.clear_log();
     h.press(Form1::HAND_PLUS_X, 9 - Form1::SECTION_CHIEF);
     EXPECT_EQ(f.click_phase, 1);
@@ -404,7 +409,7 @@ TEST(BoardInput, ComputersHandCanBeLookedAtButNotDroppedFrom) {
     // Between humans the same holds for the side to move and the other hand.
     f.play_mode = Form1::MODE_MAN;
     f.turn = f.com_side;
-    capture_into_hand(f, 4, 1);   // a plus secretary into the minus hand
+    capture_into_hand(f, 4, 1);  // a plus secretary into the minus hand
     h.press(Form1::HAND_MINUS_X, 2);
     EXPECT_EQ(f.click_phase, 1);
     h.press(5, 5);
@@ -417,10 +422,9 @@ TEST(BoardInput, ComputersHandCanBeLookedAtButNotDroppedFrom) {
 struct TwipCase {
     const char* name;
     double x, y;
-    int picked_x, picked_y;   // 0, 0: nothing picked
+    int picked_x, picked_y;  // 0, 0: nothing picked
 };
 void PrintTo(const TwipCase& c, std::ostream* os) { *os << c.name; }
-
 
 class TwipsToGrid : public ::testing::TestWithParam<TwipCase> {};
 
@@ -449,24 +453,23 @@ TEST_P(TwipsToGrid, FloorsTowardsMinusInfinity) {
     EXPECT_TRUE(h.events.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BoardInput, TwipsToGrid,
-    ::testing::Values(TwipCase{"JustLeftOfTheBoard", 1049.5, 100 + 1.5 * 615, -1, 1},
-                      TwipCase{"OneTwipLeftOfTheBoard", 1049, 100 + 5.5 * 615, -1, 5},
-                      TwipCase{"LeftEdgeOfThePlusHand", 555, 100 + 8.5 * 615, -1, 8},
-                      TwipCase{"LeftOfThePlusHand", 554.9, 100 + 8.5 * 615, 0, 0},
-                      TwipCase{"PlusHandCountColumn", 1050, 100 + 1.5 * 615, 0, 0},
-                      TwipCase{"LabelRowAbovePlusHand", 800, 714.9, 0, 0},
-                      TwipCase{"TopEdgeOfRowOne", 800, 715, -1, 1},
-                      TwipCase{"AboveTheBoard", 800, 99, 0, 0},
-                      TwipCase{"BottomOfRowEight", 800, 5634.9, -1, 8},
-                      TwipCase{"RowNineOfPlusHand", 800, 5635, 0, 0},
-                      TwipCase{"RowLabelColumn", 6494.9, 100 + 2.5 * 615, 0, 0},
-                      TwipCase{"LeftEdgeOfMinusHand", 6495, 100 + 2.5 * 615, 11, 2},
-                      TwipCase{"RowOneOfMinusHand", 6700, 1329.9, 0, 0},
-                      TwipCase{"TopEdgeOfMinusHandRowTwo", 6700, 1330, 11, 2},
-                      TwipCase{"BottomOfMinusHand", 6989.9, 6249.9, 11, 9}),
-    [](const auto& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(BoardInput, TwipsToGrid,
+                         ::testing::Values(TwipCase{"JustLeftOfTheBoard", 1049.5, 100 + 1.5 * 615, -1, 1},
+                                           TwipCase{"OneTwipLeftOfTheBoard", 1049, 100 + 5.5 * 615, -1, 5},
+                                           TwipCase{"LeftEdgeOfThePlusHand", 555, 100 + 8.5 * 615, -1, 8},
+                                           TwipCase{"LeftOfThePlusHand", 554.9, 100 + 8.5 * 615, 0, 0},
+                                           TwipCase{"PlusHandCountColumn", 1050, 100 + 1.5 * 615, 0, 0},
+                                           TwipCase{"LabelRowAbovePlusHand", 800, 714.9, 0, 0},
+                                           TwipCase{"TopEdgeOfRowOne", 800, 715, -1, 1},
+                                           TwipCase{"AboveTheBoard", 800, 99, 0, 0},
+                                           TwipCase{"BottomOfRowEight", 800, 5634.9, -1, 8},
+                                           TwipCase{"RowNineOfPlusHand", 800, 5635, 0, 0},
+                                           TwipCase{"RowLabelColumn", 6494.9, 100 + 2.5 * 615, 0, 0},
+                                           TwipCase{"LeftEdgeOfMinusHand", 6495, 100 + 2.5 * 615, 11, 2},
+                                           TwipCase{"RowOneOfMinusHand", 6700, 1329.9, 0, 0},
+                                           TwipCase{"TopEdgeOfMinusHandRowTwo", 6700, 1330, 11, 2},
+                                           TwipCase{"BottomOfMinusHand", 6989.9, 6249.9, 11, 9}),
+                         [](const auto& i) { return std::string(i.param.name); });
 
 TEST(BoardInput, PressOnTheBoardEdgesHitsTheRightSquare) {
     Harness h;
@@ -495,7 +498,7 @@ TEST(BoardInput, MoveIsRecordedWithClocksAndShownCounter) {
     f.man_secs = 30;
     f.com_secs = 40;
     f.turn_start_time = h.now;
-    h.now += 12.5;   // the minus player thinks 12.5 s
+    h.now += 12.5;  // the minus player thinks 12.5 s
     h.press(8, 7);
     h.press(8, 6);
     ASSERT_EQ(f.rec_pos, 1);
@@ -556,8 +559,8 @@ TEST(BoardInput, SecondSecretaryCapturedWinsAndTheComputerDoesNotMove) {
     name_sounds(h);
     Form1& f = h.f();
     f.SENTE_Click();
-    capture_into_hand(f, 4, 1);   // the first plus secretary is already in the human's hand
-    relocate(f, 6, 9, 6, 2);      // a minus secretary beside the second one at (6,1)
+    capture_into_hand(f, 4, 1);  // the first plus secretary is already in the human's hand
+    relocate(f, 6, 9, 6, 2);     // a minus secretary beside the second one at (6,1)
     h.clear_log();
     h.press(6, 2);
     h.press(6, 1);
@@ -581,7 +584,7 @@ TEST(BoardInput, MatingTheComputersChairmanWins) {
     relocate(f, 5, 6, 6, 3);
     h.clear_log();
     h.press(4, 3);
-    h.press(4, 2);   // the secretary steps next to the chairman, which cannot take it
+    h.press(4, 2);  // the secretary steps next to the chairman, which cannot take it
     EXPECT_EQ(f.board[5][1], +Form1::CHAIRMAN);
     EXPECT_EQ(f.winner, f.man_side);
     EXPECT_EQ(h.events, (std::vector<std::string>{"play 駒打音", "msg あなたの勝ちです|終了"}));
@@ -607,14 +610,19 @@ void expect_outlines(const Harness& h, int pick_x, int pick_y, QRgb pick_colour,
     const Form1& f = *h.form;
     auto kind = [&](int x, int y) {
         if (x == pick_x && y == pick_y) return 2;
-        if (x >= 1 && x <= 9 && y >= 1 && y <= 9 && guidance && f.移動チェック(pick_x, pick_y, x, y, piece)) return 1;
+        if (x >= 1 && x <= 9 && y >= 1 && y <= 9 && guidance && f.移動チェック(pick_x, pick_y, x, y, piece))
+            return 1;
         return 0;
     };
-    auto colour = [&](int a, int b) { return std::max(a, b) == 2 ? pick_colour : std::max(a, b) == 1 ? kWhite : kGreen; };
+    auto colour = [&](int a, int b) {
+        return std::max(a, b) == 2 ? pick_colour : std::max(a, b) == 1 ? kWhite : kGreen;
+    };
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
-            EXPECT_EQ(top_edge(h, x, y), colour(kind(x, y - 1), kind(x, y))) << "top edge of " << x << "," << y;
-            EXPECT_EQ(left_edge(h, x, y), colour(kind(x - 1, y), kind(x, y))) << "left edge of " << x << "," << y;
+            EXPECT_EQ(top_edge(h, x, y), colour(kind(x, y - 1), kind(x, y)))
+                << "top edge of " << x << "," << y;
+            EXPECT_EQ(left_edge(h, x, y), colour(kind(x - 1, y), kind(x, y)))
+                << "left edge of " << x << "," << y;
         }
 }
 
@@ -636,7 +644,7 @@ TEST_P(PickOutlines, ShowThePickAndWhereItMayGo) {
     f.guidance_on = c.guidance ? 1 : 0;
     f.guide_colour = c.guidance ? Form1::WHITE : f.grid_colour;
     f.SENTE_Click();
-    relocate(f, 5, 4, 5, 5);   // a plus staff to capture, and a square taken
+    relocate(f, 5, 4, 5, 5);  // a plus staff to capture, and a square taken
     h.press(c.pick.x, c.pick.y);
     const int piece = f.board[c.pick.x][c.pick.y];
     expect_outlines(h, c.pick.x, c.pick.y, c.own ? kRed : (c.guidance ? kWhite : kGreen), c.guidance, piece);
@@ -647,7 +655,8 @@ INSTANTIATE_TEST_SUITE_P(BoardInput, PickOutlines,
                                            OutlineCase{"OwnChairmanWithGuidance", true, {5, 9}, true},
                                            OutlineCase{"OwnStaffWithoutGuidance", false, {5, 6}, true},
                                            OutlineCase{"OpponentsStaffWithGuidance", true, {5, 5}, false},
-                                           OutlineCase{"OpponentsStaffWithoutGuidance", false, {5, 5}, false}),
+                                           OutlineCase{
+                                               "OpponentsStaffWithoutGuidance", false, {5, 5}, false}),
                          [](const auto& i) { return std::string(i.param.name); });
 
 TEST(BoardInput, HandPickOutlinesTheCellAndEveryEmptySquare) {
@@ -675,11 +684,11 @@ TEST(BoardInput, RefusedAndMadeMovesLeaveOnlyTheGrid) {
     f.guide_colour = Form1::WHITE;
     f.START_Click();
     h.press(5, 6);
-    h.press(5, 4);   // refused
+    h.press(5, 4);  // refused
     ASSERT_EQ(h.count_events("play 禁止"), 1);
     expect_outlines(h, 0, 0, kRed, false, 0);
     h.press(5, 6);
-    h.press(5, 5);   // made
+    h.press(5, 5);  // made
     ASSERT_EQ(f.move_no, 1);
     expect_outlines(h, 0, 0, kRed, false, 0);
 }

@@ -1,8 +1,6 @@
 // A whole game against the computer, played with real mouse presses on the
 // board view from "先手" to a result. At every move the record, the move
 // counter, the clocks and the hands must tell the same story as the board.
-#include "support/play_support.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,12 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/play_support.h"
+
 using namespace play_support;
 
 namespace {
 
-constexpr double kHumanThinks = 7.0;   // seconds the human spends on every move
-constexpr int kMaxHumanMoves = 240;    // leaves room in the record for both sides
+constexpr double kHumanThinks = 7.0;  // seconds the human spends on every move
+constexpr int kMaxHumanMoves = 240;   // leaves room in the record for both sides
 
 struct Candidate {
     int from_x = 0, from_y = 0, to_x = 0, to_y = 0, piece = 0, captured = 0;
@@ -39,7 +39,8 @@ bool obviously_losing(const Form1& f, const Candidate& c) {
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) {
             const int t = b[x][y];
-            const bool target = t == -Form1::CHAIRMAN || (t == -Form1::SECRETARY && f.hand_plus[Form1::SECRETARY] >= 1);
+            const bool target =
+                t == -Form1::CHAIRMAN || (t == -Form1::SECRETARY && f.hand_plus[Form1::SECRETARY] >= 1);
             if (!target) continue;
             for (int ax = x - 1; ax <= x + 1; ++ax)
                 for (int ay = y - 1; ay <= y + 1; ++ay)
@@ -103,8 +104,8 @@ Candidate choose(const Form1& f) {
         if ((n % 2 == 1) != (piece < 0))
             return ::testing::AssertionFailure() << "move " << n << " is by the wrong side: " << piece;
         if (b[tx][ty] != f.rec_captured[n])
-            return ::testing::AssertionFailure() << "move " << n << " captured " << f.rec_captured[n] << " but "
-                                                 << b[tx][ty] << " stood there";
+            return ::testing::AssertionFailure() << "move " << n << " captured " << f.rec_captured[n]
+                                                 << " but " << b[tx][ty] << " stood there";
         const int t = b[tx][ty];
         if (t < 0 && t != -Form1::CHAIRMAN) plus[-t] += 1;
         if (t > 0 && t != Form1::CHAIRMAN) minus[t] += 1;
@@ -114,17 +115,20 @@ Candidate choose(const Form1& f) {
             minus[-piece] -= 1;
         } else {
             if (b[fx][fy] != f.rec_piece_from[n] || f.rec_piece_from[n] != piece)
-                return ::testing::AssertionFailure() << "move " << n << " left from a square holding " << b[fx][fy];
+                return ::testing::AssertionFailure()
+                       << "move " << n << " left from a square holding " << b[fx][fy];
             b[fx][fy] = Form1::EMPTY;
         }
         b[tx][ty] = piece;
-        if (n > 1 && (f.rec_man_before[n] != f.rec_man_after[n - 1] || f.rec_com_before[n] != f.rec_com_after[n - 1]))
-            return ::testing::AssertionFailure() << "the clocks of move " << n << " do not follow move " << n - 1;
+        if (n > 1 &&
+            (f.rec_man_before[n] != f.rec_man_after[n - 1] || f.rec_com_before[n] != f.rec_com_after[n - 1]))
+            return ::testing::AssertionFailure()
+                   << "the clocks of move " << n << " do not follow move " << n - 1;
         const double man_spent = f.rec_man_after[n] - f.rec_man_before[n];
         const double com_spent = f.rec_com_after[n] - f.rec_com_before[n];
         if (piece < 0 && (man_spent != kHumanThinks || com_spent != 0))
-            return ::testing::AssertionFailure() << "the human's move " << n << " charged " << man_spent << " / "
-                                                 << com_spent;
+            return ::testing::AssertionFailure()
+                   << "the human's move " << n << " charged " << man_spent << " / " << com_spent;
         if (piece > 0 && man_spent != 0)
             return ::testing::AssertionFailure() << "the computer's move " << n << " charged the human";
     }
@@ -198,10 +202,11 @@ TEST(WholeGame, SenteAgainstTheComputerToAResultWithMousePresses) {
     h.clear_log();
     click_view(h, 5, 9);
     click_view(h, 5, 8);
-    EXPECT_EQ(h.events, (std::vector<std::string>{"msg 新規に対局してください|終局", "msg 新規に対局してください|終局"}));
+    EXPECT_EQ(h.events, (std::vector<std::string>{"msg 新規に対局してください|終局",
+                                                  "msg 新規に対局してください|終局"}));
     EXPECT_EQ(f.move_no, moves);
-    std::cout << "[ result   ] " << (f.winner == f.man_side ? "the human" : "the computer") << " won after " << moves
-              << " moves\n";
+    std::cout << "[ result   ] " << (f.winner == f.man_side ? "the human" : "the computer") << " won after "
+              << moves << " moves\n";
 }
 
 }  // namespace

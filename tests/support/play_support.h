@@ -3,15 +3,13 @@
 // piece accounted for.
 #pragma once
 
-#include "support/harness.h"
-
 #include <QApplication>
 #include <QMouseEvent>
-
-#include "view/board_view.h"
-
 #include <string>
 #include <vector>
+
+#include "support/harness.h"
+#include "view/board_view.h"
 
 namespace play_support {
 
