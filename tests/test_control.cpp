@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QTimer>
 #include <functional>
 #include <ostream>
@@ -372,6 +375,24 @@ TEST(GameControl, ResumptionRestartsTheTurnClock) {
     h.now += 100;
     f.Form_MouseDown(1, 0, 0, 0);
     EXPECT_DOUBLE_EQ(f.turn_start_time, h.now);
+}
+
+// The game commands leave an open record-file panel as it is.
+TEST(GameControl, CommandsLeaveTheRecordFilePanelOpen) {
+    for (int which = 0; which < 3; ++which) {
+        Harness h;
+        Form1& f = h.f();
+        f.描画_可視(true, true, false);
+        f.描画_棋譜_IO(0);
+        f.Text2->setText("game");
+        if (which == 0) f.START_Click();
+        if (which == 1) f.SENTE_Click();
+        if (which == 2) f.GOTE_Click();
+        EXPECT_FALSE(f.Drive1->isHidden()) << which;
+        EXPECT_FALSE(f.Dir1->isHidden()) << which;
+        EXPECT_FALSE(f.Text2->isHidden()) << which;
+        EXPECT_EQ(f.Text2->text(), QStringLiteral("game")) << which;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 // conversion and the human's wins against the computer.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <algorithm>
 #include <functional>
 #include <ostream>
@@ -589,6 +593,32 @@ TEST(BoardInput, MatingTheComputersChairmanWins) {
     EXPECT_EQ(f.winner, f.man_side);
     EXPECT_EQ(h.events, (std::vector<std::string>{"play 駒打音", "msg あなたの勝ちです|終了"}));
     EXPECT_EQ(f.move_no, 1);
+}
+
+// Every press closes the record-file panel and empties its fields first, even
+// one that is then refused.
+TEST(BoardInput, EveryPressClosesTheRecordFilePanel) {
+    for (const bool game : {false, true}) {
+        SCOPED_TRACE(game ? "during a game" : "before a game");
+        Harness h;
+        Form1& f = h.f();
+        if (game) f.START_Click();
+        f.描画_可視(true, true, true);
+        f.描画_棋譜_IO(0);
+        f.Text1->setText("a");
+        f.Text2->setText("b");
+        f.Text3->setText("c");
+        f.Text4->setText("d");
+        h.press(5, 5);
+        EXPECT_TRUE(f.Drive1->isHidden());
+        EXPECT_TRUE(f.Dir1->isHidden());
+        EXPECT_TRUE(f.File1->isHidden());
+        EXPECT_TRUE(f.Command1->isHidden());
+        for (QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4}) {
+            EXPECT_TRUE(t->isHidden());
+            EXPECT_TRUE(t->text().isEmpty());
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------
