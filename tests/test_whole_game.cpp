@@ -73,35 +73,38 @@ std::vector<Candidate> human_moves(const Form1& f) {
 }
 
 // Take the chairman or the second secretary when possible; otherwise the
-// safe capture of the highest rank; otherwise the first safe move.
+// safe capture of the highest rank; otherwise the first safe step towards the
+// computer's side; otherwise the first safe move.
 Candidate choose(const Form1& f) {
     const std::vector<Candidate> all = human_moves(f);
     for (const Candidate& c : all)
         if (c.captured == Form1::CHAIRMAN ||
             (c.captured == Form1::SECRETARY && f.hand_minus[Form1::SECRETARY] >= 1))
             return c;
-    Candidate best, first_safe;
+    Candidate best, forward, first_safe;
     for (const Candidate& c : all) {
         if (obviously_losing(f, c)) continue;
         if (!first_safe.found) first_safe = c;
+        if (!forward.found && c.from_x != Form1::HAND_MINUS_X && c.to_y < c.from_y) forward = c;
         if (c.captured > 0 && (!best.found || c.captured > best.captured)) best = c;
     }
     if (best.found) return best;
+    if (forward.found) return forward;
     if (first_safe.found) return first_safe;
     return all.empty() ? Candidate{} : all.front();
 }
 
 // Replays the record from the starting position and compares it with the
 // board and the hands; also checks that the clock columns join up.
-::testing::AssertionResult record_tells_the_board(const Form1& f) {
+::testing::AssertionResult record_tells_the_board(const Form1& f, bool human_first) {
     int b[10][10];
     std::copy(&kStartBoard[0][0], &kStartBoard[0][0] + 100, &b[0][0]);
     int minus[9] = {}, plus[9] = {};
     for (int n = 1; n <= f.rec_pos; ++n) {
         const int fx = f.rec_from_x[n], fy = f.rec_from_y[n], tx = f.rec_to_x[n], ty = f.rec_to_y[n];
         const int piece = f.rec_piece_to[n];
-        // The human (minus) moves first: odd entries are minus moves.
-        if ((n % 2 == 1) != (piece < 0))
+        // Odd entries are the first player's moves.
+        if ((n % 2 == 1) != (human_first == (piece < 0)))
             return ::testing::AssertionFailure() << "move " << n << " is by the wrong side: " << piece;
         if (b[tx][ty] != f.rec_captured[n])
             return ::testing::AssertionFailure() << "move " << n << " captured " << f.rec_captured[n]
@@ -143,12 +146,22 @@ Candidate choose(const Form1& f) {
     return ::testing::AssertionSuccess();
 }
 
-TEST(WholeGame, SenteAgainstTheComputerToAResultWithMousePresses) {
+class WholeGame : public ::testing::TestWithParam<bool> {};
+
+TEST_P(WholeGame, AgainstTheComputerToAResultWithMousePresses) {
+    const bool human_first = GetParam();
     Harness h;
     name_sounds(h);
     Form1& f = h.f();
     h.clear_log();
-    f.SENTE_Click();
+    if (human_first) {
+        f.SENTE_Click();
+        ASSERT_EQ(f.move_no, 0);
+    } else {
+        f.GOTE_Click();
+        ASSERT_EQ(f.move_no, 1);
+        ASSERT_TRUE(msg_events(h).empty());
+    }
     ASSERT_EQ(f.turn, f.man_side);
 
     int human_moves_made = 0;
@@ -178,7 +191,7 @@ TEST(WholeGame, SenteAgainstTheComputerToAResultWithMousePresses) {
         ASSERT_TRUE(f.調査_局面整合()) << "after " << f.move_no << " moves";
         ASSERT_EQ(f.rec_pos, f.move_no);
         ASSERT_EQ(f.rec_len, f.rec_pos);
-        ASSERT_TRUE(record_tells_the_board(f)) << "after " << f.move_no << " moves";
+        ASSERT_TRUE(record_tells_the_board(f, human_first)) << "after " << f.move_no << " moves";
         if (f.winner == Form1::NONE) {
             EXPECT_DOUBLE_EQ(f.man_secs, f.rec_man_after[f.rec_pos]);
             EXPECT_DOUBLE_EQ(f.com_secs, f.rec_com_after[f.rec_pos]);
@@ -208,5 +221,8 @@ TEST(WholeGame, SenteAgainstTheComputerToAResultWithMousePresses) {
     std::cout << "[ result   ] " << (f.winner == f.man_side ? "the human" : "the computer") << " won after "
               << moves << " moves\n";
 }
+
+INSTANTIATE_TEST_SUITE_P(Velmora, WholeGame, ::testing::Values(true, false),
+                         [](const auto& i) { return std::string(i.param ? "HumanFirst" : "HumanSecond"); });
 
 }  // namespace
