@@ -138,6 +138,20 @@ const std::vector<MessageCase>& message_cases() {
              EXPECT_EQ(h.f().move_no, 1);
              EXPECT_EQ(h.f().turn, h.f().man_side);
          }},
+        // Needs the computer's move: it takes the human's chairman, and the
+        // press that let it move is not taken as a pick any more.
+        {"ComputerWinsWhenAskedToMove",
+         [](Harness& h) {
+             h.f().SENTE_Click();
+             secretary_at_minus_chairman(h.f());
+             h.f().turn = h.f().com_side;
+         },
+         {{5, 6}},
+         {"msg OKですか？|再開(COM)", "play 駒打音", "msg ｺﾝﾋﾟｭｰﾀの勝ちです|終了"},
+         [](Harness& h) {
+             EXPECT_EQ(h.f().winner, h.f().com_side);
+             EXPECT_EQ(h.f().click_phase, 0);
+         }},
         {"HumanResumesAgainstComputer",
          [](Harness& h) {
              h.f().SENTE_Click();
