@@ -163,6 +163,9 @@ void Form1::Command1_Click() {
     QSaveFile out(結合(file_dir, name + kExtension));
     bool ok = out.open(QIODevice::WriteOnly);
     if (ok) ok = out.write(bytes) == bytes.size();
+    // commit() does not notice a failed flush of the write buffer (a full
+    // disk, a size limit): it would swap a cut-off file in. Flush first.
+    if (ok) ok = out.flush();
     if (ok) ok = out.commit();
     if (!ok) {
         const QString why = out.errorString();
