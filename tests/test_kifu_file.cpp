@@ -620,3 +620,36 @@ TEST(RoundTrip, SavedGameReplaysToTheSamePositionHandsAndClocks) {
     save(h, "二局");
     EXPECT_EQ(Harness::read_file(h.path("二局.棋譜")), first);
 }
+
+// The three header lines, printed where their length puts them; a line the
+// file does not have prints the one read last.
+TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
+    {
+        Harness probe;
+        if (!recplay::drawing_paints(probe)) GTEST_SKIP() << "the drawing procedures do not paint yet";
+    }
+    const struct {
+        QByteArray bytes;
+        QString game, top, bottom;
+    } cases[] = {
+        {header("名人戦", "上手", "下手") + dots(kExamples[0].text) + "\r\n", "名人戦", "上手", "下手"},
+        {"only one line", "only one line", "only one line", "only one line"},
+        {QByteArray("\x81\r\nok\r\n\xff\xfe\r\n"), "?1", "ok", "?2"},
+    };
+    for (const auto& c : cases) {
+        Harness loaded, drawn;
+        Harness::write_file(loaded.path("h.棋譜"), c.bytes);
+        loaded.f().file_dir = loaded.dir.path();
+        loaded.f().File1_Click("h.棋譜");
+        Form1& g = drawn.f();
+        g.初期設定();
+        SCOPED_TRACE(c.bytes.toStdString());
+        // Bytes that are no Shift-JIS show as the decoder renders them.
+        const QString game = c.game == "?1" ? Harness::from_sjis("\x81") : c.game;
+        const QString bottom = c.bottom == "?2" ? Harness::from_sjis("\xff\xfe") : c.bottom;
+        g.描画_テキスト(g.取得_棋譜のX座標(game) - 3000, 6350, game, Form1::LIGHT_RED, 12);
+        g.描画_テキスト(g.取得_棋譜のX座標(c.top), 100, c.top, Form1::WHITE, 12);
+        g.描画_テキスト(g.取得_棋譜のX座標(bottom), 6350, bottom, Form1::WHITE, 12);
+        EXPECT_TRUE(loaded.f().canvas == g.canvas);
+    }
+}
