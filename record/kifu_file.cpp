@@ -15,6 +15,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -64,6 +65,27 @@ QString 結合(const QString& folder, const QString& name) {
     return folder.endsWith('/') ? folder + name : folder + '/' + name;
 }
 
+// A text in Shift-JIS; a character the code page has no place for becomes
+// "?" (the encoder's own stand-in is a user-defined code that reads back as
+// something else).
+QByteArray 変換_SJIS(const QString& text) {
+    QByteArray out;
+    // Characters of the JIS tables that code page 932 keeps at another code point.
+    static constexpr std::pair<char32_t, char32_t> kSameGlyph[] = {
+        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
+    for (char32_t u : text.toUcs4()) {
+        for (const auto& [jis, cp932] : kSameGlyph)
+            if (u == jis) u = cp932;
+        const QString one = QString::fromUcs4(&u, 1);
+        QStringEncoder enc(kCodec);
+        const QByteArray b = enc.encode(one);
+        QStringDecoder dec(kCodec);
+        const QString back = dec.decode(b);
+        out += !enc.hasError() && back == one ? b : QByteArray("?");
+    }
+    return out;
+}
+
 // Fills the folder list: ".." and the subfolders of `folder`.
 void 一覧_フォルダ(Form1& f, const QString& folder) {
     f.Dir1->clear();
@@ -94,7 +116,14 @@ void 準備_一覧(Form1& f) {
             if (!drives.contains(root)) drives << root;
         }
         f.Drive1->addItems(drives);
-        f.Drive1->setCurrentIndex(-1);
+        // Show the drive the working folder lies on: the longest that holds it.
+        const QString cwd = QDir::currentPath();
+        int best = -1;
+        for (int i = 0; i < drives.size(); ++i) {
+            const QString d = drives[i].endsWith('/') ? drives[i] : drives[i] + '/';
+            if ((cwd + '/').startsWith(d) && (best < 0 || drives[i].size() > drives[best].size())) best = i;
+        }
+        f.Drive1->setCurrentIndex(best);
     }
     if (f.dir_path.isEmpty()) {
         f.dir_path = QDir::currentPath();
@@ -147,9 +176,8 @@ void Form1::Command1_Click() {
     const bool man_first = man_side == SENTE;
     const QString header[3] = {Text2->text(), man_first ? Text4->text() : Text3->text(),
                                man_first ? Text3->text() : Text4->text()};
-    QStringEncoder enc(kCodec);
     QByteArray bytes;
-    for (const QString& line : header) bytes += QByteArray(enc.encode(line)) + kLineEnd;
+    for (const QString& line : header) bytes += 変換_SJIS(line) + kLineEnd;
     const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
     for (int n = 1; n <= last; ++n) {
         const kifu::指し手行 m{rec_from_x[n],     rec_from_y[n],    rec_to_x[n],       rec_to_y[n],

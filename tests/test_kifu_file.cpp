@@ -185,6 +185,17 @@ TEST(Save, OnlyTheShownMovesAfterTwoWereTakenBack) {
     EXPECT_EQ(bytes.count('\n'), bytes.count("\r\n"));
 }
 
+TEST(Save, TextsShiftJisCannotHoldBecomeQuestionMarksWaveDashIsKept) {
+    Harness h;
+    Form1& f = h.f();
+    put(f, 1, kExamples[0].values);
+    f.rec_pos = f.rec_len = 1;
+    f.man_side = f.SENTE;
+    save(h, "絵", QString::fromUtf8("対局\xF0\x9F\x98\x80"), QString::fromUtf8("한"), "ｶﾅ〜");
+    EXPECT_EQ(Harness::read_file(h.path("絵.棋譜")), Harness::sjis("対局") + "?\r\n" + Harness::sjis("ｶﾅ") +
+                                                      "\x81\x60\r\n?\r\n" + dots(kExamples[0].text) + "\r\n");
+}
+
 TEST(Save, TypedExtensionIsAddedAgainAndExistingFileOverwritten) {
     Harness h;
     Form1& f = h.f();
@@ -240,8 +251,8 @@ TEST(Save, RefusalsKeepThePanelAndWriteNothing) {
 // Every way the file system can refuse a save: a message, the old file kept,
 // the game and the open panel untouched.
 TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
-    enum Way { SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, READ_ONLY_FOLDER };
-    for (const Way way : {SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, READ_ONLY_FOLDER}) {
+    enum Way { SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, NAME_TOO_LONG, READ_ONLY_FOLDER };
+    for (const Way way : {SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, NAME_TOO_LONG, READ_ONLY_FOLDER}) {
         SCOPED_TRACE(way);
         if (way == READ_ONLY_FOLDER && running_as_root()) continue;  // FILE_TOO_BIG covers root
         Harness h;
@@ -257,6 +268,7 @@ TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
         f.file_dir = box;
         QString name = "棋";
         if (way == SLASH) name = "../棋";
+        if (way == NAME_TOO_LONG) name = QString(300, u'長');
         if (way == FOLDER_IS_A_FILE) f.file_dir = box + "/棋.棋譜";
         if (way == FOLDER_GONE) f.file_dir = box + "/nothing/here";
         if (way == READ_ONLY_FOLDER) QFile::setPermissions(box, QFile::ReadOwner | QFile::ExeOwner);
@@ -505,6 +517,7 @@ TEST(Panel, DrivesFoldersAndFiles) {
     EXPECT_TRUE(drives.contains("/"));
     EXPECT_TRUE(drives.contains(QDir::homePath()));
     EXPECT_FALSE(drives.contains("/proc"));
+    EXPECT_TRUE(h.dir.path().startsWith(f.Drive1->currentText()));
     auto items = [](QListWidget* l) {
         QStringList s;
         for (int i = 0; i < l->count(); ++i) s << l->item(i)->text();
