@@ -2,16 +2,15 @@
 // the file list, stepped forward over every loaded move and back to the start.
 // Whatever the file holds, nothing may crash or index outside the board, and
 // stepping back must bring back the starting position.
-#include "app/form1.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+
+#include "app/form1.h"
 
 namespace {
 struct World {

@@ -1,9 +1,5 @@
 // Record files and the record-file panel: saving the record as a ".棋譜"
 // file, loading one for replay, and the drive, folder and file lists.
-#include "app/form1.h"
-
-#include "record/kifu_format.h"
-
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -14,9 +10,11 @@
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <utility>
 #include <vector>
+
+#include "app/form1.h"
+#include "record/kifu_format.h"
 
 namespace {
 // Messages of the record files, as the user sees them.
@@ -51,10 +49,10 @@ constexpr int kHeaderPoints = 12;
 
 // Filesystems that are not what a user calls a drive.
 bool 疑似か(const QStorageInfo& v) {
-    static const QByteArray kPseudo[] = {"proc",     "sysfs",  "devtmpfs",  "devpts", "tmpfs",   "cgroup",
-                                         "cgroup2",  "overlay", "squashfs", "mqueue", "debugfs", "tracefs",
-                                         "securityfs", "pstore", "bpf",     "autofs", "hugetlbfs", "configfs",
-                                         "fusectl",  "binfmt_misc", "nsfs", "ramfs", "efivarfs"};
+    static const QByteArray kPseudo[] = {
+        "proc",      "sysfs",    "devtmpfs", "devpts",      "tmpfs",      "cgroup", "cgroup2", "overlay",
+        "squashfs",  "mqueue",   "debugfs",  "tracefs",     "securityfs", "pstore", "bpf",     "autofs",
+        "hugetlbfs", "configfs", "fusectl",  "binfmt_misc", "nsfs",       "ramfs",  "efivarfs"};
     const QByteArray t = v.fileSystemType();
     for (const QByteArray& p : kPseudo)
         if (t == p) return true;
@@ -71,8 +69,9 @@ QString 結合(const QString& folder, const QString& name) {
 QByteArray 変換_SJIS(const QString& text) {
     QByteArray out;
     // Characters of the JIS tables that code page 932 keeps at another code point.
-    static constexpr std::pair<char32_t, char32_t> kSameGlyph[] = {
-        {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
+    static constexpr std::pair<char32_t, char32_t> kSameGlyph[] = {{0x301C, 0xFF5E}, {0x2016, 0x2225},
+                                                                   {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
+                                                                   {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
     for (char32_t u : text.toUcs4()) {
         for (const auto& [jis, cp932] : kSameGlyph)
             if (u == jis) u = cp932;
@@ -90,8 +89,8 @@ QByteArray 変換_SJIS(const QString& text) {
 void 一覧_フォルダ(Form1& f, const QString& folder) {
     f.Dir1->clear();
     f.Dir1->addItem(QStringLiteral(".."));
-    const QStringList subs =
-        QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    const QStringList subs = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                                    QDir::Name | QDir::IgnoreCase);
     f.Dir1->addItems(subs);
     f.Dir1->setCurrentRow(-1);
 }
@@ -180,9 +179,9 @@ void Form1::Command1_Click() {
     for (const QString& line : header) bytes += 変換_SJIS(line) + kLineEnd;
     const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
     for (int n = 1; n <= last; ++n) {
-        const kifu::指し手行 m{rec_from_x[n],     rec_from_y[n],    rec_to_x[n],       rec_to_y[n],
-                               rec_piece_to[n],   rec_piece_from[n], rec_captured[n],   rec_man_before[n],
-                               rec_man_after[n],  rec_com_before[n], rec_com_after[n]};
+        const kifu::指し手行 m{rec_from_x[n],    rec_from_y[n],     rec_to_x[n],     rec_to_y[n],
+                               rec_piece_to[n],  rec_piece_from[n], rec_captured[n], rec_man_before[n],
+                               rec_man_after[n], rec_com_before[n], rec_com_after[n]};
         bytes += kifu::書式_指し手行(m) + kLineEnd;
     }
 
@@ -215,7 +214,8 @@ void Form1::File1_Click(const QString& file_name) {
     // read leaves the game as it was.
     QFile in(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name));
     if (QFileInfo(in.fileName()).isDir() || !in.open(QIODevice::ReadOnly)) {
-        MsgBox(kMsgReadFailed + "\r" + (in.errorString().isEmpty() ? file_name : in.errorString()), kTitleKifu);
+        MsgBox(kMsgReadFailed + "\r" + (in.errorString().isEmpty() ? file_name : in.errorString()),
+               kTitleKifu);
         return;
     }
     kifu_file = &in;

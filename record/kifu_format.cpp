@@ -9,11 +9,16 @@ namespace {
 // Blanks in front of a whole-second total, by its number of characters.
 int 時間欄の空白数(qsizetype 桁数) {
     switch (桁数) {
-        case 1: return 4;
-        case 2: return 3;
-        case 3: return 2;
-        case 4: return 2;
-        default: return 0;  // five digits and more: no blanks at all
+        case 1:
+            return 4;
+        case 2:
+            return 3;
+        case 3:
+            return 2;
+        case 4:
+            return 2;
+        default:
+            return 0;  // five digits and more: no blanks at all
     }
 }
 

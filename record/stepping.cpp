@@ -1,9 +1,9 @@
 // Stepping through the record: "戻" takes the shown move back, "進" makes the
 // next recorded move again, "最初" lays out a new game and keeps the record.
 // Each step applies or reverts one entry from its stored columns alone.
-#include "app/form1.h"
-
 #include <QTimer>
+
+#include "app/form1.h"
 
 namespace {
 const QString kTitleBack = QStringLiteral("戻る");

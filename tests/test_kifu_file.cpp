@@ -1,22 +1,20 @@
 // Record files: the move-line layout byte for byte, saving with "RETURN",
 // loading with a click in the file list, the panel, and everything the file
 // system can refuse.
-#include "support/harness.h"
-#include "support/record_play.h"
-
-#include "record/kifu_format.h"
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QListWidget>
-
-#include <gtest/gtest.h>
-
+#include <QPushButton>
 #include <csignal>
-#include <sys/resource.h>
-#include <unistd.h>
+
+#include "record/kifu_format.h"
+#include "support/harness.h"
+#include "support/record_play.h"
 
 using recplay::Snapshot;
 
@@ -51,9 +49,9 @@ void put(Form1& f, int n, const kifu::指し手行& m) {
 }
 
 kifu::指し手行 entry(const Form1& f, int n) {
-    return {f.rec_from_x[n],     f.rec_from_y[n],     f.rec_to_x[n],       f.rec_to_y[n],
-            f.rec_piece_to[n],   f.rec_piece_from[n], f.rec_captured[n],   f.rec_man_before[n],
-            f.rec_man_after[n],  f.rec_com_before[n], f.rec_com_after[n]};
+    return {f.rec_from_x[n],    f.rec_from_y[n],     f.rec_to_x[n],     f.rec_to_y[n],
+            f.rec_piece_to[n],  f.rec_piece_from[n], f.rec_captured[n], f.rec_man_before[n],
+            f.rec_man_after[n], f.rec_com_before[n], f.rec_com_after[n]};
 }
 
 // Saves through the panel: "書込", the four fields, "RETURN".
@@ -75,7 +73,6 @@ QByteArray header(const QString& a, const QString& b, const QString& c) {
 bool running_as_root() { return ::geteuid() == 0; }
 }  // namespace
 
-
 // ---------------------------------------------------------------------------
 // The move line, both ways
 
@@ -93,10 +90,19 @@ TEST(MoveLine, TimeFieldBlanksByDigits) {
         double secs;
         const char* field;
     } cases[] = {
-        {0, "    0"},      {9.99, "    9"},    {10, "   10"},    {99, "   99"},   {100, "  100"},
-        {999.5, "  999"},  {1000, "  1000"},   {9999, "  9999"},  {10000, "10000"}, {99999, "99999"},
+        {0, "    0"},
+        {9.99, "    9"},
+        {10, "   10"},
+        {99, "   99"},
+        {100, "  100"},
+        {999.5, "  999"},
+        {1000, "  1000"},
+        {9999, "  9999"},
+        {10000, "10000"},
+        {99999, "99999"},
         // Beyond the format: the whole number, no blanks, nothing cut off.
-        {100000, "100000"}, {1234567.8, "1234567"},
+        {100000, "100000"},
+        {1234567.8, "1234567"},
     };
     for (const auto& c : cases) EXPECT_EQ(kifu::書式_時間欄(c.secs), QByteArray(c.field)) << c.secs;
 }
@@ -118,11 +124,12 @@ TEST(MoveLine, NumericReading) {
         const char* text;
         double value;
     } cases[] = {
-        {"", 0},        {"   ", 0},       {"abc", 0},     {"-2", -2},     {" 1 2", 12},  {"\t7\n", 7},
-        {"+5", 5},      {"-", 0},         {"1.5", 1.5},   {"12a3", 12},   {"- 3", -3},   {"x1", 0},
-        {"0009", 9},    {"1-2", 1},       {"--5", 0},     {".5", 0.5},    {"９", 0},     {"1e3", 1},
+        {"", 0},     {"   ", 0}, {"abc", 0},   {"-2", -2},   {" 1 2", 12}, {"\t7\n", 7},
+        {"+5", 5},   {"-", 0},   {"1.5", 1.5}, {"12a3", 12}, {"- 3", -3},  {"x1", 0},
+        {"0009", 9}, {"1-2", 1}, {"--5", 0},   {".5", 0.5},  {"９", 0},    {"1e3", 1},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(kifu::読取_数値(QString::fromUtf8(c.text)), c.value) << c.text;
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(kifu::読取_数値(QString::fromUtf8(c.text)), c.value) << c.text;
     const double huge = kifu::読取_数値(QString(5000, u'9'));
     EXPECT_TRUE(std::isfinite(huge));
     EXPECT_GT(huge, 1e14);
@@ -193,7 +200,8 @@ TEST(Save, TextsShiftJisCannotHoldBecomeQuestionMarksWaveDashIsKept) {
     f.man_side = f.SENTE;
     save(h, "絵", QString::fromUtf8("対局\xF0\x9F\x98\x80"), QString::fromUtf8("한"), "ｶﾅ〜");
     EXPECT_EQ(Harness::read_file(h.path("絵.棋譜")), Harness::sjis("対局") + "?\r\n" + Harness::sjis("ｶﾅ") +
-                                                      "\x81\x60\r\n?\r\n" + dots(kExamples[0].text) + "\r\n");
+                                                         "\x81\x60\r\n?\r\n" + dots(kExamples[0].text) +
+                                                         "\r\n");
 }
 
 TEST(Save, TypedExtensionIsAddedAgainAndExistingFileOverwritten) {
@@ -204,7 +212,8 @@ TEST(Save, TypedExtensionIsAddedAgainAndExistingFileOverwritten) {
     Harness::write_file(h.path("a.棋譜.棋譜"), "old contents that are longer than the new ones\r\n");
     save(h, "a.棋譜", "", "", "");
     EXPECT_FALSE(QFile::exists(h.path("a.棋譜")));
-    EXPECT_EQ(Harness::read_file(h.path("a.棋譜.棋譜")), QByteArray("\r\n\r\n\r\n") + dots(kExamples[0].text) + "\r\n");
+    EXPECT_EQ(Harness::read_file(h.path("a.棋譜.棋譜")),
+              QByteArray("\r\n\r\n\r\n") + dots(kExamples[0].text) + "\r\n");
     // A name of blanks is a name.
     save(h, "  ");
     EXPECT_TRUE(QFile::exists(h.path("  .棋譜")));
@@ -252,7 +261,8 @@ TEST(Save, RefusalsKeepThePanelAndWriteNothing) {
 // the game and the open panel untouched.
 TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
     enum Way { SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, NAME_TOO_LONG, READ_ONLY_FOLDER };
-    for (const Way way : {SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, NAME_TOO_LONG, READ_ONLY_FOLDER}) {
+    for (const Way way :
+         {SLASH, FOLDER_IS_A_FILE, FOLDER_GONE, FILE_TOO_BIG, NAME_TOO_LONG, READ_ONLY_FOLDER}) {
         SCOPED_TRACE(way);
         if (way == READ_ONLY_FOLDER && running_as_root()) continue;  // FILE_TOO_BIG covers root
         Harness h;
@@ -294,7 +304,8 @@ TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
         QFile::setPermissions(box, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         ASSERT_EQ(h.messages.size(), 1u);
-        EXPECT_TRUE(h.messages[0].text.startsWith("棋譜を書き込めませんでした\r")) << h.messages[0].text.toStdString();
+        EXPECT_TRUE(h.messages[0].text.startsWith("棋譜を書き込めませんでした\r"))
+            << h.messages[0].text.toStdString();
         EXPECT_EQ(h.messages[0].title, "棋譜書込");
         if (way != FOLDER_IS_A_FILE) {
             EXPECT_EQ(Harness::read_file(box + "/棋.棋譜"), old);
@@ -404,7 +415,8 @@ TEST(Load, HeaderPositionsFollowTheLength) {
         {"abcdefghijklm", 1050 + 495 * 3.0},
         {"abcdefghijklmnopqrstuvwxyz", 1050 + 495 * (3 - 13.0 / 5)},
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(f.取得_棋譜のX座標(QString::fromUtf8(c.text)), c.x) << c.text;
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(f.取得_棋譜のX座標(QString::fromUtf8(c.text)), c.x) << c.text;
 }
 
 TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
@@ -429,7 +441,8 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
 
 TEST(Load, BrokenContentLoadsWithoutCrashing) {
     const QByteArray cases[] = {
-        QByteArray("\x81\xff\x82\r\n\xfc\xfc\xfc\xfc\r\n\x80\x00\xa0\r\n", 15) + "·7776-2-2·0····0····3····0····0\r\n",
+        QByteArray("\x81\xff\x82\r\n\xfc\xfc\xfc\xfc\r\n\x80\x00\xa0\r\n", 15) +
+            "·7776-2-2·0····0····3····0····0\r\n",
         "a\r\nb\r\nc\r\nzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\r\n",
         "a\r\nb\r\nc\r\n" + QByteArray(100000, '9') + "\r\n",
         "a\r\nb\r\nc\r\n\x82\xa0\x82\xa2\x82\xa4\r\n",
@@ -491,9 +504,9 @@ TEST(Panel, ReadThenWriteThenACommandClosesIt) {
     f.KIFU_WRITE_Click();
     EXPECT_FALSE(f.Drive1->isHidden());
     EXPECT_TRUE(f.File1->isHidden());
-    for (QWidget* w : {static_cast<QWidget*>(f.Text1), static_cast<QWidget*>(f.Text2),
-                       static_cast<QWidget*>(f.Text3), static_cast<QWidget*>(f.Text4),
-                       static_cast<QWidget*>(f.Command1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(f.Text1), static_cast<QWidget*>(f.Text2), static_cast<QWidget*>(f.Text3),
+          static_cast<QWidget*>(f.Text4), static_cast<QWidget*>(f.Command1)})
         EXPECT_FALSE(w->isHidden());
     f.Text1->setText("名前");
     f.REPLAY_Click();  // refused, but closes the panel and empties the fields
@@ -572,15 +585,15 @@ TEST(RoundTrip, SavedGameReplaysToTheSamePositionHandsAndClocks) {
     using recplay::computer;
     using recplay::human;
     human(f, 5, 6, 5, 5, 3.25);
-    computer(f, 5, 4, 5, 5, 1.5);   // takes the staff
+    computer(f, 5, 4, 5, 5, 1.5);  // takes the staff
     human(f, 5, 8, 5, 7, 12.75);
-    computer(f, -1, 2, 5, 3, 2);   // drops it back, origin (-1, kind)
+    computer(f, -1, 2, 5, 3, 2);  // drops it back, origin (-1, kind)
     human(f, 5, 7, 5, 6, 4);
     computer(f, 4, 1, 4, 2, 1);
-    human(f, 5, 6, 5, 5, 1000.5);   // the president takes a staff
+    human(f, 5, 6, 5, 5, 1000.5);  // the president takes a staff
     computer(f, 4, 2, 4, 3, 3);
-    human(f, 11, 3, 5, 4, 2);      // drops the staff from the minus hand
-    computer(f, 5, 3, 5, 4, 2);     // and the computer takes it
+    human(f, 11, 3, 5, 4, 2);    // drops the staff from the minus hand
+    computer(f, 5, 3, 5, 4, 2);  // and the computer takes it
     for (int i = 0; i < 30; ++i) {
         const int r = i % 4;
         if (r == 0) human(f, 2, 7, 2, 6, 1);

@@ -1,9 +1,9 @@
 // The move record and the notation: where moves are stored, what a new move
 // does to taken-back ones, the full record, and the last-move texts.
+#include <gtest/gtest.h>
+
 #include "support/harness.h"
 #include "support/record_play.h"
-
-#include <gtest/gtest.h>
 
 using recplay::computer;
 using recplay::human;
@@ -31,10 +31,10 @@ TEST(Record, FirstMoveIsEntryOneWithEveryColumn) {
     f.rec_piece_to[f.rec_pos] = -2;
     EXPECT_EQ(f.rec_pos, 1);
     EXPECT_EQ(f.rec_len, 1);
-    const double got[11] = {double(f.rec_from_x[1]), double(f.rec_from_y[1]), double(f.rec_to_x[1]),
-                            double(f.rec_to_y[1]),   double(f.rec_captured[1]), double(f.rec_piece_from[1]),
-                            double(f.rec_piece_to[1]), f.rec_man_before[1],     f.rec_man_after[1],
-                            f.rec_com_before[1],      f.rec_com_after[1]};
+    const double got[11] = {double(f.rec_from_x[1]),   double(f.rec_from_y[1]),   double(f.rec_to_x[1]),
+                            double(f.rec_to_y[1]),     double(f.rec_captured[1]), double(f.rec_piece_from[1]),
+                            double(f.rec_piece_to[1]), f.rec_man_before[1],       f.rec_man_after[1],
+                            f.rec_com_before[1],       f.rec_com_after[1]};
     const double want[11] = {7, 7, 7, 6, Form1::EMPTY, -2, -2, 4, 7.25, 9.5, 9.5};
     for (int i = 0; i < 11; ++i) EXPECT_EQ(got[i], want[i]) << "column " << i;
     EXPECT_EQ(f.rec_from_x[0], 0);  // entry 0 is never written
@@ -83,7 +83,8 @@ TEST(Record, FullRecordRefusesTheFiveHundredAndFirstMove) {
     EXPECT_EQ(f.rec_from_x[500], 5);
 
     EXPECT_FALSE(f.調査_棋譜余裕());
-    EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", "msg 棋譜が一杯です（500手まで）。これ以上は指せません|棋譜"}));
+    EXPECT_EQ(h.events, (std::vector<std::string>{
+                            "play 禁止", "msg 棋譜が一杯です（500手まで）。これ以上は指せません|棋譜"}));
     EXPECT_FALSE(f.手順保存(1, 6, 1, 5, -2, -2, 0, 1, 0, 0));
     EXPECT_EQ(f.rec_pos, 500);
     EXPECT_EQ(f.rec_len, 500);
@@ -120,12 +121,37 @@ TEST(Notation, CharacterTable) {
         int in;
         const char* out;
     } cases[] = {
-        {1, "秘"},   {-1, "秘"},  {2, "平"},   {-2, "平"},   {3, "係"},   {4, "課"},   {5, "部"},
-        {6, "常"},   {7, "専"},   {8, "社"},   {-8, "社"},   {9, "会"},   {-9, "会"},  {101, "１"},
-        {105, "５"}, {109, "９"}, {1001, "一"}, {1005, "五"}, {1009, "九"},
+        {1, "秘"},
+        {-1, "秘"},
+        {2, "平"},
+        {-2, "平"},
+        {3, "係"},
+        {4, "課"},
+        {5, "部"},
+        {6, "常"},
+        {7, "専"},
+        {8, "社"},
+        {-8, "社"},
+        {9, "会"},
+        {-9, "会"},
+        {101, "１"},
+        {105, "５"},
+        {109, "９"},
+        {1001, "一"},
+        {1005, "五"},
+        {1009, "九"},
         // Outside the table: no value.
-        {0, ""},     {10, ""},    {-10, ""},   {100, ""},   {110, ""},   {1000, ""},  {1010, ""},
-        {99, ""},    {-101, ""},  {2147483647, ""}, {-2147483647 - 1, ""},
+        {0, ""},
+        {10, ""},
+        {-10, ""},
+        {100, ""},
+        {110, ""},
+        {1000, ""},
+        {1010, ""},
+        {99, ""},
+        {-101, ""},
+        {2147483647, ""},
+        {-2147483647 - 1, ""},
     };
     Harness h(false);
     for (const auto& c : cases) EXPECT_EQ(h.f().文字列変換(c.in), QString::fromUtf8(c.out)) << c.in;
@@ -173,7 +199,8 @@ TEST(Notation, LastMoveTextsOfBothPlayers) {
         EXPECT_EQ(shown.cell_image(cell_x, cell_y, 33 * 3, 41), drawn.cell_image(cell_x, cell_y, 33 * 3, 41));
         // The other player's area is untouched.
         const double other_x = c.plus ? 13 : -2, other_y = c.plus ? 2 : 9;
-        EXPECT_EQ(shown.cell_image(other_x, other_y, 33 * 3, 41), drawn.cell_image(other_x, other_y, 33 * 3, 41));
+        EXPECT_EQ(shown.cell_image(other_x, other_y, 33 * 3, 41),
+                  drawn.cell_image(other_x, other_y, 33 * 3, 41));
     }
 }
 

@@ -1,14 +1,13 @@
 // Stepping through the record: "戻", "進" and "最初", their messages and
 // sounds, hands, clocks, the winner and the turn, and entries that would
 // break the position.
-#include "support/harness.h"
-#include "support/record_play.h"
-
-#include "record/kifu_format.h"
+#include <gtest/gtest.h>
 
 #include <QLineEdit>
 
-#include <gtest/gtest.h>
+#include "record/kifu_format.h"
+#include "support/harness.h"
+#include "support/record_play.h"
 
 using recplay::computer;
 using recplay::human;
@@ -40,8 +39,8 @@ bool at_start(const Form1& f) {
 TEST(Stepping, MessagesAndSoundsOfTheRefusals) {
     const struct {
         const char* name;
-        bool back;          // "戻" or "進"
-        int turn;           // 0: NONE, 1: a game running
+        bool back;  // "戻" or "進"
+        int turn;   // 0: NONE, 1: a game running
         bool record_mode;
         std::vector<std::string> events;
         bool resume_pending;
@@ -91,11 +90,11 @@ TEST(Stepping, CaptureTakenBackAndMadeAgainWithClocks) {
     g.h.clear_log();
 
     f.REPLAY_Click();
-    EXPECT_EQ(f.board[5][5], -2);   // the captured piece is back
-    EXPECT_EQ(f.board[5][4], 2);    // the mover on its origin
+    EXPECT_EQ(f.board[5][5], -2);  // the captured piece is back
+    EXPECT_EQ(f.board[5][4], 2);   // the mover on its origin
     EXPECT_EQ(f.hand_plus[2], 0);
     EXPECT_EQ(f.hand_count_plus, 0);
-    EXPECT_EQ(f.com_secs, 0);       // before move 2
+    EXPECT_EQ(f.com_secs, 0);  // before move 2
     EXPECT_EQ(f.man_secs, 3.5);
     EXPECT_EQ(f.rec_pos, 1);
     EXPECT_EQ(f.rec_len, 2);
@@ -120,22 +119,19 @@ TEST(Stepping, DropsOfBothHandsGoBackAndForth) {
     Game g;
     Form1& f = g.f;
     human(f, 5, 6, 5, 5, 1);
-    computer(f, 5, 4, 5, 5, 1);      // plus takes a staff
+    computer(f, 5, 4, 5, 5, 1);  // plus takes a staff
     human(f, 3, 6, 3, 5, 1);
-    computer(f, -1, 2, 4, 5, 1);     // the computer drops it: origin (-1, kind)
-    human(f, 3, 5, 4, 5, 1);          // minus takes it back
+    computer(f, -1, 2, 4, 5, 1);  // the computer drops it: origin (-1, kind)
+    human(f, 3, 5, 4, 5, 1);      // minus takes it back
     computer(f, 1, 4, 1, 5, 1);
-    human(f, 11, 3, 6, 5, 1);         // and drops it from the minus hand (row kind + 1)
+    human(f, 11, 3, 6, 5, 1);  // and drops it from the minus hand (row kind + 1)
     ASSERT_TRUE(f.調査_局面整合());
     const struct {
         int hand_minus2, hand_plus2, count_minus, count_plus, square_45, square_65;
     } want[] = {
         // after move 7, 6, 5, 4 (stepping back from the end)
-        {0, 0, 0, 0, -2, -2},
-        {1, 0, 1, 0, -2, 0},
-        {1, 0, 1, 0, -2, 0},
-        {0, 0, 0, 0, 2, 0},
-        {0, 1, 0, 1, 0, 0},
+        {0, 0, 0, 0, -2, -2}, {1, 0, 1, 0, -2, 0}, {1, 0, 1, 0, -2, 0},
+        {0, 0, 0, 0, 2, 0},   {0, 1, 0, 1, 0, 0},
     };
     for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
@@ -217,10 +213,11 @@ TEST(Stepping, FortyMoveFileReplaysToItsEndWithoutASound) {
     for (int i = 0; i < 40; ++i) {
         const int r = i % 4;
         // minus and plus senior directors step out and back again.
-        const kifu::指し手行 m = r == 0   ? kifu::指し手行{2, 7, 2, 6, -7, -7, 0, double(i), double(i + 1), 0, 0}
-                                  : r == 1 ? kifu::指し手行{2, 3, 2, 4, 7, 7, 0, 0, 0, double(i), double(i + 2)}
-                                  : r == 2 ? kifu::指し手行{2, 6, 2, 7, -7, -7, 0, double(i), double(i + 1), 0, 0}
-                                           : kifu::指し手行{2, 4, 2, 3, 7, 7, 0, 0, 0, double(i), double(i + 2)};
+        const kifu::指し手行 m =
+            r == 0   ? kifu::指し手行{2, 7, 2, 6, -7, -7, 0, double(i), double(i + 1), 0, 0}
+            : r == 1 ? kifu::指し手行{2, 3, 2, 4, 7, 7, 0, 0, 0, double(i), double(i + 2)}
+            : r == 2 ? kifu::指し手行{2, 6, 2, 7, -7, -7, 0, double(i), double(i + 1), 0, 0}
+                     : kifu::指し手行{2, 4, 2, 3, 7, 7, 0, 0, 0, double(i), double(i + 2)};
         bytes += kifu::書式_指し手行(m) + "\r\n";
     }
     Harness::write_file(h.path("四十.棋譜"), bytes);
@@ -308,7 +305,8 @@ TEST(Stepping, BrokenEntriesAreRefusedAndChangeNothing) {
         Harness h;
         recplay::name_sounds(h);
         Form1& f = h.f();
-        QByteArray bytes = "a\r\nb\r\nc\r\n" + kifu::書式_指し手行(good) + "\r\n" + kifu::書式_指し手行(c.m) + "\r\n";
+        QByteArray bytes =
+            "a\r\nb\r\nc\r\n" + kifu::書式_指し手行(good) + "\r\n" + kifu::書式_指し手行(c.m) + "\r\n";
         Harness::write_file(h.path("bad.棋譜"), bytes);
         f.File1_Click("bad.棋譜");
         // Some entries cannot even be written in the line layout; put them in directly.
@@ -324,7 +322,8 @@ TEST(Stepping, BrokenEntriesAreRefusedAndChangeNothing) {
         const Snapshot before = Snapshot::of(f);
         h.clear_log();
         f.AFTER_Click();
-        EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", "msg 棋譜のデータが正しくありません|進む"}));
+        EXPECT_EQ(h.events,
+                  (std::vector<std::string>{"play 禁止", "msg 棋譜のデータが正しくありません|進む"}));
         EXPECT_TRUE(Snapshot::of(f) == before);
         EXPECT_TRUE(f.調査_局面整合());
 
@@ -334,7 +333,8 @@ TEST(Stepping, BrokenEntriesAreRefusedAndChangeNothing) {
         const Snapshot before_back = Snapshot::of(f);
         h.clear_log();
         f.REPLAY_Click();
-        EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", "msg 棋譜のデータが正しくありません|戻る"}));
+        EXPECT_EQ(h.events,
+                  (std::vector<std::string>{"play 禁止", "msg 棋譜のデータが正しくありません|戻る"}));
         EXPECT_TRUE(Snapshot::of(f) == before_back);
     }
 }

@@ -3,16 +3,15 @@
 // leave alone.
 #pragma once
 
-#include "harness.h"
-
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-
 #include <array>
 #include <cmath>
 #include <string>
 #include <vector>
+
+#include "harness.h"
 
 namespace recplay {
 
@@ -112,8 +111,8 @@ inline bool same_position(const Snapshot& a, const Snapshot& b) {
 inline bool drawing_paints(Harness& h) {
     Form1& f = h.f();
     const QImage before = h.cell_image(16, 6);
-    f.描画_テキスト(f.board_left + 16 * f.cell_w, f.board_top + 6 * f.cell_h, QStringLiteral("会"), Form1::WHITE,
-                   12);
+    f.描画_テキスト(f.board_left + 16 * f.cell_w, f.board_top + 6 * f.cell_h, QStringLiteral("会"),
+                    Form1::WHITE, 12);
     const bool paints = h.cell_image(16, 6) != before;
     f.描画_絵(f.bg_kind, 16, 6);
     return paints;
