@@ -1,11 +1,357 @@
-// PLACEHOLDER: not built yet; replaced by the real procedures.
-#include "app/form1.h"
+// Record files and the record-file panel: saving the record as a ".棋譜"
+// file, loading one for replay, and the drive, folder and file lists.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSaveFile>
+#include <QStorageInfo>
+#include <QStringDecoder>
+#include <QStringEncoder>
+#include <utility>
+#include <vector>
 
-void Form1::KIFU_READ_Click() {}
-void Form1::KIFU_WRITE_Click() {}
-void Form1::Command1_Click() {}
-void Form1::File1_Click(const QString&) {}
-void Form1::Drive1_Change() {}
-void Form1::Dir1_Change() {}
-bool Form1::読込_棋譜ファイル(QByteArray&) { return false; }
-double Form1::取得_棋譜のX座標(const QString&) const { return 0; }
+#include "app/form1.h"
+#include "record/kifu_format.h"
+
+namespace {
+// Messages of the record files, as the user sees them.
+const QString kTitleWrite = QStringLiteral("棋譜書込");
+const QString kTitleBlank2 = QStringLiteral("  ");
+const QString kTitleSave = QStringLiteral("棋譜保存");
+const QString kTitleKifu = QStringLiteral("棋譜");
+const QString kTitleError = QStringLiteral("ｴﾗｰ");
+const QString kMsgReversed = QStringLiteral("反転後は書き込みできません");
+const QString kMsgHandicap = QStringLiteral("ﾊﾝﾃﾞｷｬｯﾌﾟ設定後は書き込みできません");
+const QString kMsgNoName = QStringLiteral("ﾌｧｲﾙ名が入力されていません");
+const QString kMsgNothingToSave = QStringLiteral("保存するデータがありません");
+const QString kMsgWritten = QStringLiteral("棋譜を書き込みました");
+const QString kMsgNotReady = QStringLiteral("ﾃﾞﾊﾞｲｽが準備できていません");
+const QString kMsgNoMoves = QStringLiteral("棋譜ﾌｧｲﾙにﾃﾞｰﾀがありません");
+const QString kMsgLoaded = QStringLiteral(" 読み込みました");
+const QString kMsgStepOn = QStringLiteral("棋譜を '進 'で進めて下さい");
+// Our own, for what the file system refuses.
+const QString kMsgWriteFailed = QStringLiteral("棋譜を書き込めませんでした");
+const QString kMsgReadFailed = QStringLiteral("棋譜ファイルを読み込めませんでした");
+const QString kMsgTooLong = QStringLiteral("%1手を超える部分は読み込みませんでした");
+const QString kMsgBadFolder = QStringLiteral("ﾌｫﾙﾀﾞを開けませんでした");
+
+const QString kExtension = QStringLiteral(".棋譜");
+const QString kPattern = QStringLiteral("*.棋譜");
+const char* const kCodec = "Shift_JIS";
+const QByteArray kLineEnd("\r\n");
+
+// Header print positions, in twips.
+constexpr double kHeaderBelowY = 6350, kHeaderAboveY = 100, kGameNameShift = 3000;
+constexpr int kHeaderPoints = 12;
+
+// Filesystems that are not what a user calls a drive.
+bool 疑似か(const QStorageInfo& v) {
+    static const QByteArray kPseudo[] = {
+        "proc",      "sysfs",    "devtmpfs", "devpts",      "tmpfs",      "cgroup", "cgroup2", "overlay",
+        "squashfs",  "mqueue",   "debugfs",  "tracefs",     "securityfs", "pstore", "bpf",     "autofs",
+        "hugetlbfs", "configfs", "fusectl",  "binfmt_misc", "nsfs",       "ramfs",  "efivarfs"};
+    const QByteArray t = v.fileSystemType();
+    for (const QByteArray& p : kPseudo)
+        if (t == p) return true;
+    return false;
+}
+
+QString 結合(const QString& folder, const QString& name) {
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+// A text in Shift-JIS; a character the code page has no place for becomes
+// "?" (the encoder's own stand-in is a user-defined code that reads back as
+// something else).
+QByteArray 変換_SJIS(const QString& text) {
+    QByteArray out;
+    // Characters of the JIS tables that code page 932 keeps at another code point.
+    static constexpr std::pair<char32_t, char32_t> kSameGlyph[] = {{0x301C, 0xFF5E}, {0x2016, 0x2225},
+                                                                   {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
+                                                                   {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}};
+    for (char32_t u : text.toUcs4()) {
+        for (const auto& [jis, cp932] : kSameGlyph)
+            if (u == jis) u = cp932;
+        const QString one = QString::fromUcs4(&u, 1);
+        QStringEncoder enc(kCodec);
+        const QByteArray b = enc.encode(one);
+        QStringDecoder dec(kCodec);
+        const QString back = dec.decode(b);
+        out += !enc.hasError() && back == one ? b : QByteArray("?");
+    }
+    return out;
+}
+
+// Fills the folder list: ".." and the subfolders of `folder`.
+void 一覧_フォルダ(Form1& f, const QString& folder) {
+    f.Dir1->clear();
+    f.Dir1->addItem(QStringLiteral(".."));
+    const QStringList subs = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                                    QDir::Name | QDir::IgnoreCase);
+    f.Dir1->addItems(subs);
+    f.Dir1->setCurrentRow(-1);
+}
+
+// Fills the file list with the record files of `folder`.
+void 一覧_ファイル(Form1& f, const QString& folder) {
+    f.File1->clear();
+    f.File1->addItems(QDir(folder).entryList({kPattern}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    f.File1->setCurrentRow(-1);
+}
+
+// Opens the lists on first use: the drives, then the current working folder.
+void 準備_一覧(Form1& f) {
+    if (f.Drive1->count() == 0) {
+        const QSignalBlocker quiet(f.Drive1);
+        QStringList drives{QStringLiteral("/")};
+        const QString home = QDir::homePath();
+        if (!drives.contains(home)) drives << home;
+        for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+            if (!v.isValid() || !v.isReady() || 疑似か(v)) continue;
+            const QString root = v.rootPath();
+            if (!drives.contains(root)) drives << root;
+        }
+        f.Drive1->addItems(drives);
+        // Show the drive the working folder lies on: the longest that holds it.
+        const QString cwd = QDir::currentPath();
+        int best = -1;
+        for (int i = 0; i < drives.size(); ++i) {
+            const QString d = drives[i].endsWith('/') ? drives[i] : drives[i] + '/';
+            if ((cwd + '/').startsWith(d) && (best < 0 || drives[i].size() > drives[best].size())) best = i;
+        }
+        f.Drive1->setCurrentIndex(best);
+    }
+    if (f.dir_path.isEmpty()) {
+        f.dir_path = QDir::currentPath();
+        f.file_dir = f.dir_path;
+        一覧_フォルダ(f, f.dir_path);
+        一覧_ファイル(f, f.file_dir);
+    }
+}
+}  // namespace
+
+void Form1::KIFU_READ_Click() {
+    描画_可視(true, true, true);
+    描画_棋譜_IO(1);
+    準備_一覧(*this);
+    一覧_ファイル(*this, file_dir);
+}
+
+void Form1::KIFU_WRITE_Click() {
+    if (reversed_flag) {
+        MsgBox(kMsgReversed, kTitleWrite);
+        return;
+    }
+    if (handicap_flag) {
+        MsgBox(kMsgHandicap, kTitleWrite);
+        return;
+    }
+    描画_可視(true, true, false);
+    描画_棋譜_IO(0);
+    準備_一覧(*this);
+}
+
+void Form1::Command1_Click() {
+    const QString name = Text1->text();
+    if (name.isEmpty()) {
+        MsgBox(kMsgNoName, kTitleBlank2);
+        return;
+    }
+    if (rec_pos < 1) {
+        MsgBox(kMsgNothingToSave, kTitleSave);
+        return;
+    }
+    // The name is a name within the shown folder, never a path.
+    if (name.contains('/') || name.contains(QChar(0))) {
+        MsgBox(kMsgWriteFailed + "\r" + QStringLiteral("ﾌｧｲﾙ名に使えない文字があります"), kTitleWrite);
+        return;
+    }
+    if (file_dir.isEmpty()) file_dir = QDir::currentPath();
+
+    // Stored by board side: top (plus) player first, then the bottom one.
+    const bool man_first = man_side == SENTE;
+    const QString header[3] = {Text2->text(), man_first ? Text4->text() : Text3->text(),
+                               man_first ? Text3->text() : Text4->text()};
+    QByteArray bytes;
+    for (const QString& line : header) bytes += 変換_SJIS(line) + kLineEnd;
+    const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
+    for (int n = 1; n <= last; ++n) {
+        const kifu::指し手行 m{rec_from_x[n],    rec_from_y[n],     rec_to_x[n],     rec_to_y[n],
+                               rec_piece_to[n],  rec_piece_from[n], rec_captured[n], rec_man_before[n],
+                               rec_man_after[n], rec_com_before[n], rec_com_after[n]};
+        bytes += kifu::書式_指し手行(m) + kLineEnd;
+    }
+
+    // Written beside the old file and swapped in only when complete, so a
+    // failed save never costs the file that was there.
+    QSaveFile out(結合(file_dir, name + kExtension));
+    bool ok = out.open(QIODevice::WriteOnly);
+    if (ok) ok = out.write(bytes) == bytes.size();
+    // commit() does not notice a failed flush of the write buffer (a full
+    // disk, a size limit): it would swap a cut-off file in. Flush first.
+    if (ok) ok = out.flush();
+    if (ok) ok = out.commit();
+    if (!ok) {
+        const QString why = out.errorString();
+        out.cancelWriting();
+        MsgBox(kMsgWriteFailed + "\r" + why, kTitleWrite);
+        return;
+    }
+
+    描画_可視(false, false, false);
+    描画_棋譜_IO(1);
+    一覧_ファイル(*this, file_dir);
+    MsgBox(kMsgWritten, kTitleBlank2);
+}
+
+void Form1::File1_Click(const QString& file_name) {
+    描画_可視(false, false, false);
+
+    // Everything is read before the game is touched: a file that cannot be
+    // read leaves the game as it was.
+    QFile in(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name));
+    if (QFileInfo(in.fileName()).isDir() || !in.open(QIODevice::ReadOnly)) {
+        MsgBox(kMsgReadFailed + "\r" + (in.errorString().isEmpty() ? file_name : in.errorString()),
+               kTitleKifu);
+        return;
+    }
+    kifu_file = &in;
+    QByteArray header[3];
+    QByteArray text;  // what was read last: an unreadable header line prints it again
+    for (QByteArray& h : header) {
+        読込_棋譜ファイル(text);
+        h = text;
+    }
+    std::vector<kifu::指し手行> moves;
+    QStringDecoder dec(kCodec);
+    bool more = false;
+    QByteArray line;
+    while (読込_棋譜ファイル(line)) {
+        if (static_cast<int>(moves.size()) == REC_MAX) {
+            more = true;
+            break;
+        }
+        const QString text_line = dec.decode(line);
+        moves.push_back(kifu::読取_指し手行(text_line));
+        dec.resetState();
+    }
+    const bool failed = in.error() != QFileDevice::NoError;
+    const QString why = in.errorString();
+    kifu_file = nullptr;
+    in.close();
+    if (failed) {
+        MsgBox(kMsgReadFailed + "\r" + why, kTitleKifu);
+        return;
+    }
+
+    初期設定();
+    record_mode = true;
+    auto decode = [](const QByteArray& b) {
+        QStringDecoder d(kCodec);
+        return QString(d.decode(b));
+    };
+    const QString game = decode(header[0]), top = decode(header[1]), bottom = decode(header[2]);
+    描画_テキスト(取得_棋譜のX座標(game) - kGameNameShift, kHeaderBelowY, game, LIGHT_RED, kHeaderPoints);
+    描画_テキスト(取得_棋譜のX座標(top), kHeaderAboveY, top, WHITE, kHeaderPoints);
+    描画_テキスト(取得_棋譜のX座標(bottom), kHeaderBelowY, bottom, WHITE, kHeaderPoints);
+
+    const int count = static_cast<int>(moves.size());
+    for (int n = 1; n <= count; ++n) {
+        const kifu::指し手行& m = moves[n - 1];
+        rec_from_x[n] = m.from_x;
+        rec_from_y[n] = m.from_y;
+        rec_to_x[n] = m.to_x;
+        rec_to_y[n] = m.to_y;
+        rec_piece_to[n] = m.piece_to;
+        rec_piece_from[n] = m.piece_from;
+        rec_captured[n] = m.captured;
+        rec_man_before[n] = m.man_before;
+        rec_man_after[n] = m.man_after;
+        rec_com_before[n] = m.com_before;
+        rec_com_after[n] = m.com_after;
+    }
+    rec_pos = 0;
+    move_no = 0;
+    rec_len = count;
+    refresh();
+
+    if (count == 0) {
+        MsgBox(kMsgNoMoves, kTitleKifu);
+        return;
+    }
+    if (more) MsgBox(kMsgTooLong.arg(REC_MAX), kTitleKifu);
+    MsgBox(kMsgLoaded, kTitleKifu);
+    MsgBox(kMsgStepOn, kTitleKifu);
+
+    // SENTE and GOTE are given to whoever made move 1 and move 2.
+    if (rec_piece_from[1] >= 1) {
+        play_mode = MODE_COM;
+        SENTE = com_side;
+        GOTE = man_side;
+    } else {
+        play_mode = MODE_MAN;
+        SENTE = man_side;
+        GOTE = com_side;
+    }
+    turn = SENTE;
+}
+
+void Form1::Drive1_Change() {
+    const QString drive = Drive1->currentText();
+    if (drive.isEmpty()) return;
+    const QFileInfo info(drive);
+    if (!info.exists() || !info.isDir() || !info.isReadable() || !QDir(drive).isReadable()) {
+        MsgBox(kMsgNotReady, kTitleError);
+        return;
+    }
+    dir_path = QDir(drive).absolutePath();
+    一覧_フォルダ(*this, dir_path);
+    file_dir = dir_path;
+    一覧_ファイル(*this, file_dir);
+}
+
+void Form1::Dir1_Change() {
+    const QListWidgetItem* it = Dir1->currentItem();
+    if (it) {
+        QDir d(dir_path.isEmpty() ? QDir::currentPath() : dir_path);
+        const QString target = QDir::cleanPath(d.absoluteFilePath(it->text()));
+        const QFileInfo info(target);
+        if (!info.isDir() || !QDir(target).isReadable()) {
+            MsgBox(kMsgBadFolder + "\r" + target, kTitleError);
+            一覧_フォルダ(*this, dir_path);
+            return;
+        }
+        dir_path = target;
+        一覧_フォルダ(*this, dir_path);
+    }
+    file_dir = dir_path;
+    一覧_ファイル(*this, file_dir);
+}
+
+bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
+    if (!kifu_file || !kifu_file->isOpen() || kifu_file->error() != QFileDevice::NoError) return false;
+    QByteArray line;
+    char c = 0;
+    bool any = false;
+    while (kifu_file->getChar(&c)) {
+        any = true;
+        if (c == '\n') break;  // a bare line feed ends a line too
+        if (c == '\r') {
+            char next = 0;
+            if (kifu_file->peek(&next, 1) == 1 && next == '\n') kifu_file->getChar(&next);
+            break;
+        }
+        line += c;
+    }
+    if (!any || kifu_file->error() != QFileDevice::NoError) return false;
+    文字列 = line;
+    return true;
+}
+
+double Form1::取得_棋譜のX座標(const QString& IN_文字列) const {
+    const double n = static_cast<double>(IN_文字列.size());
+    return board_left + cell_w * (3 + (13 - n) / 5);
+}
