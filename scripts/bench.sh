@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
 # Prints every performance figure: the micro-benchmarks, then the whole program under Xvfb.
+# Release build in build-bench/; takes about two minutes once built.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" "$top/build-bench" Release -DVELMORA_BENCH=ON -DVELMORA_TESTS=OFF
+"$top/scripts/build.sh" "$top/build-bench" Release -DVELMORA_BENCH=ON -DVELMORA_TESTS=OFF > "$top/build-bench.build.log" 2>&1 \
+  || { cat "$top/build-bench.build.log"; exit 1; }
 cd "$top/build-bench/bin"
-echo "== micro-benchmarks =="
-QT_QPA_PLATFORM=offscreen ./bench_core --benchmark_min_time=0.2
+# Qt wants a private runtime folder; a fresh one keeps its warnings out of the figures.
+XDG_RUNTIME_DIR="$(mktemp -d)"
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+echo "== $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg) =="
+echo "== micro-benchmarks (Release; the times that count are CPU times) =="
+QT_QPA_PLATFORM=offscreen ./bench_core --benchmark_min_time=0.5 --benchmark_color=false "$@"
 echo
 echo "== the whole program under Xvfb =="
 SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" ./velmora_perf

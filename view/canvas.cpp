@@ -6,6 +6,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTransform>
 
 #include <algorithm>
 #include <cmath>
@@ -51,8 +52,17 @@ void Form1::準備_画面(qreal dpr) {
     canvas = QImage(qRound(kCanvasW * dpr), qRound(kCanvasH * dpr), QImage::Format_ARGB32_Premultiplied);
     canvas.setDevicePixelRatio(dpr);
     canvas.fill(色_RGB(bg_colour));
-    for (int code = kLowestPicture; code <= kHighestPicture; ++code)
-        pictures[code + kPictureIndexOffset] = 作成_絵(code, dpr);
+    for (int code = kLowestPicture; code <= kHighestPicture; ++code) {
+        QImage& pic = pictures[code + kPictureIndexOffset];
+        if (code >= SECRETARY && code <= CHAIRMAN) {
+            // A plus piece is its minus twin turned through 180 degrees: the twin,
+            // made earlier in this loop, is turned instead of being painted again.
+            pic = pictures[-code + kPictureIndexOffset].transformed(QTransform().rotate(180));
+            pic.setDevicePixelRatio(dpr);
+        } else {
+            pic = 作成_絵(code, dpr);
+        }
+    }
 }
 
 const QImage& Form1::絵(int 駒種類) const {
