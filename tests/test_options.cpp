@@ -151,6 +151,9 @@ INSTANTIATE_TEST_SUITE_P(
                  Form1::BG_UCHU, "00010000", 0, Form1::GREEN, 1, false},
         ReadCase{"FirstEqualsSplits", sjis_lines({"背景画=竹=x", "BGM=ON=1"}), true, 0, "01000000", 0,
                  Form1::GREEN, 0, false},
+        // The key ends at the first "=": the rest, "=" included, is the value.
+        ReadCase{"ValueMayHoldEquals", sjis_lines({"経過時間=ON", "BGM=ON", "経過時間=ON=1", "BGM==ON"}), true, 0,
+                 "01000000", 0, Form1::GREEN, 1, false},
         ReadCase{"TrailingBlankCountsAsOff", sjis_lines({"BGM=ON ", "経過時間=ON"}), true, 0, "01000010", 0,
                  Form1::GREEN, 0, false},
         ReadCase{"UnknownKeyIgnored", sjis_lines({"色=赤", "経過時間=ON"}), true, 0, "01000010", 0,
@@ -189,11 +192,11 @@ TEST(SettingsRead, BackgroundLineIsPaintedAtOnce) {
     Harness::write_file(h.path("Velmora.ini"), sjis_lines({"背景画=宇宙", "BGM=OFF"}));
     h.f().Form_Load();
     // A cell outside the board shows the star tile: painting it again changes nothing.
-    const QImage shown = h.cell_image(12, 5);
-    h.f().描画_絵(Form1::BG_UCHU, 12, 5);
-    EXPECT_EQ(h.cell_image(12, 5), shown);
-    h.f().描画_絵(Form1::BG_TATAMI, 12, 5);
-    EXPECT_NE(h.cell_image(12, 5), shown);
+    const QImage shown = h.cell_image(15, 6);
+    h.f().描画_絵(Form1::BG_UCHU, 15, 6);
+    EXPECT_EQ(h.cell_image(15, 6), shown);
+    h.f().描画_絵(Form1::BG_TATAMI, 15, 6);
+    EXPECT_NE(h.cell_image(15, 6), shown);
 }
 
 // ---------------------------------------------------------------------------
@@ -255,6 +258,7 @@ TEST(BackgroundChoice, ChoosingTheTickedOneRedrawsTheWindow) {
     f.canvas.fill(Qt::magenta);
     f.TATAMI_Click();
     EXPECT_EQ(f.canvas, drawn);
+
 }
 
 TEST(BackgroundChoice, BackgroundLineFollowsTheMenuOrder) {

@@ -170,6 +170,13 @@ TEST(Reverse, EverythingIsDrawnAgainWithTheMoveCounter) {
     // Board, hands, labels and the move counter cells are all painted.
     for (auto [x, y] : {std::pair{5, 5}, {8, 9}, {-1, 1}, {11, 4}, {5, 0}, {10, 5}, {13, 3}, {14, 3}})
         EXPECT_NE(h.cell_image(x, y), magenta) << x << "," << y;
+    // The counter cells hold more than the background: the number and "手目".
+    // (Two pixels in, clear of the hand-count tile that overlaps the first column.)
+    const double inside = 13 + 2.0 / 33;
+    const QImage counter = h.cell_image(inside, 3, 60, 41);
+    f.描画_絵(f.bg_kind, 13, 3);
+    f.描画_絵(f.bg_kind, 14, 3);
+    EXPECT_NE(h.cell_image(inside, 3, 60, 41), counter);
     // The captured clerk now stands in the minus hand (row 4), the square (8, 9) is empty.
     EXPECT_EQ(f.hand_minus[3], 1);
     EXPECT_EQ(f.board[8][9], 0);
