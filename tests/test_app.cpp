@@ -41,6 +41,14 @@ bool sound_binding_built(const Harness& h) {
     return false;
 }
 
+bool drawing_built(Form1& f) {
+    const QImage before = f.canvas.copy();
+    f.描画_絵(Form1::BG_RENGA, -2, 12);
+    const bool painted = f.canvas != before;
+    f.canvas = before;
+    return painted;
+}
+
 void send_key(Form1& f, int key, const QString& text) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
     QApplication::sendEvent(&f, &press);
@@ -93,6 +101,25 @@ TEST(StartUp, FormValuesWindowAndNoMessages) {
     EXPECT_FALSE(f.Timer1->isActive());
     // The settings were read before the game: the default file is there.
     EXPECT_EQ(f.bg_kind, Form1::BG_MIDORI);
+}
+
+TEST(StartUp, TheFirstGameIsDrawnOnTheSavedBackground) {
+    // The settings come before the first full redraw: the labels stand on the
+    // saved background instead of being painted over by it.
+    Harness h(false);
+    Form1& f = h.f();
+    if (!drawing_built(f)) GTEST_SKIP() << "drawing procedures not built in this branch";
+    Harness::write_file(h.path("Velmora.ini"), Harness::sjis(QStringLiteral("背景画=煉瓦\r\n")));
+    f.Form_Load();
+    const double inside = 5 + 2.0 / 33;   // clear of the neighbours' overlapping tile column
+    const QImage label = h.cell_image(inside, 0, 30, 41);
+    f.描画_絵(Form1::BG_RENGA, 5, 0);
+    const QImage plain = h.cell_image(inside, 0, 30, 41);
+    EXPECT_NE(label, plain);   // the column label is there
+    // Away from every text the window shows the brick tile.
+    const QImage free_cell = h.cell_image(15, 6);
+    f.描画_絵(Form1::BG_RENGA, 15, 6);
+    EXPECT_EQ(h.cell_image(15, 6), free_cell);
 }
 
 TEST(StartUp, WindowPlacement) {
