@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QListWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTimer>
@@ -219,6 +220,32 @@ TEST(Ending, OtherKeysDoNothing) {
     f.Form_KeyPress(27);
     EXPECT_EQ(quits, 1);
     EXPECT_EQ(calls(h, {"dsFree"}).size(), 4u);
+}
+
+TEST(Ending, EscInTheFilePanelStaysThere) {
+    Harness h;
+    Form1& f = h.f();
+    int quits = 0;
+    f.quit_program = [&quits] { ++quits; };
+    f.描画_可視(true, true, false);
+    f.描画_棋譜_IO(0);
+    const struct {
+        const char* name;
+        QWidget* control;
+        int quits_after;
+    } cases[] = {{"file name", f.Text1, 0}, {"game name", f.Text2, 0}, {"folders", f.Dir1, 0}, {"board", f.centralWidget(), 1}};
+    for (const auto& c : cases) {
+        c.control->setFocus();
+        ASSERT_EQ(f.focusWidget(), c.control) << c.name;
+        send_key(f, Qt::Key_Escape, QStringLiteral("\x1b"));
+        EXPECT_EQ(quits, c.quits_after) << c.name;
+    }
+    // Once the panel is closed, Esc ends the program again.
+    f.terminated = false;
+    f.Text1->setFocus();
+    f.描画_棋譜_IO(1);
+    send_key(f, Qt::Key_Escape, QStringLiteral("\x1b"));
+    EXPECT_EQ(quits, 2);
 }
 
 TEST(About, ChimeThenTheSevenLines) {
