@@ -104,6 +104,10 @@ void Form1::closeEvent(QCloseEvent* e) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
+    // A key pressed in the record-file panel (Esc included) belongs to that
+    // control; only the window itself takes Esc as the order to end.
+    const QWidget* owner = focusWidget();
+    if (owner && owner != this && owner != centralWidget() && owner->isVisibleTo(this)) return;
     if (e->key() == Qt::Key_Escape) {
         Form_KeyPress(kKeyEsc);
         return;
