@@ -405,6 +405,7 @@ TEST(OptionHandlers, GuidanceOffRepaintsAllButTheSecretaryHandCells) {
 // ---------------------------------------------------------------------------
 TEST(SettingsPlace, NameTakenByAFolderMovesToTheConfigurationFolder) {
     ConfigHome cfg;
+    ASSERT_TRUE(ConfigHome::file().startsWith(cfg.home.path() + "/")) << "the tests must not touch the real folder";
     Harness h(false);
     QDir(h.dir.path()).mkdir("Velmora.ini");
     Form1& f = h.f();
