@@ -100,7 +100,8 @@ void Form1::作成_パネル() {
     const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192);");
     Drive1 = new QComboBox(view);
     Drive1->setGeometry(to_pixels(kDrive1));
-    Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " }");
+    // With a border of its own the box is drawn flat, so the yellow is not shaded.
+    Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " border: 1px solid gray; }");
     Dir1 = new QListWidget(view);
     Dir1->setGeometry(to_pixels(kDir1));
     Dir1->setStyleSheet(yellow);
