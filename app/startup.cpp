@@ -1,5 +1,6 @@
 // Start-up, the three ways to end, and the About message.
 #include "app/form1.h"
+#include "view/board_view.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -40,10 +41,10 @@ void Form1::Form_Load() {
     com_side = SENTE;
     man_side = GOTE;
 
-    // 3. The window's background colour.
-    QPalette pal = palette();
+    // 3. The client area's background colour (the menu bar keeps the desktop's look).
+    QPalette pal = view->palette();
     pal.setColor(QPalette::Window, 色_RGB(bg_colour));
-    setPalette(pal);
+    view->setPalette(pal);
 
     // 4. The grid.
     board_left = 1050;

@@ -130,7 +130,6 @@ void Form1::作成_パネル() {
             [this](QListWidgetItem* it) { File1_Click(it->text()); });
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem*) { Dir1_Change(); });
-    connect(Dir1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Dir1_Change(); });
 
     描画_可視(false, false, false);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Command1}) w->hide();
