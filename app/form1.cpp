@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTime>
 #include <QTimer>
@@ -39,6 +40,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
         if (view) view->repaint();
     };
     quit_program = [] { QCoreApplication::quit(); };
+    settings_writable = [](const QString& path) { return QFileInfo(path).isWritable(); };
 
     view = new BoardView(*this, this);
     setCentralWidget(view);

@@ -263,6 +263,8 @@ public:
     void 消去_所有時間(int IN_手番);
     // Options and the settings file.
     QString settings_path;        // where Velmora.ini is read and written
+    // Whether a folder or file may be written; tests stand in for a read-only folder.
+    std::function<bool(const QString& path)> settings_writable;
     void 読込_環境設定ファイル();
     void 書込_環境設定ファイル();
     void チェック設定(int IN_背景種類);

@@ -1,5 +1,6 @@
 // Start-up, the three ways to end, and the About message.
 #include "app/form1.h"
+#include "view/board_view.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@ const QString kAboutText = QStringLiteral(
     "e-mail\r"
     "velmora@example.org");
 constexpr int kKeyEsc = 27;
+constexpr int kKeepTopTwips = -60;
 }  // namespace
 
 void Form1::Form_Load() {
@@ -39,10 +41,10 @@ void Form1::Form_Load() {
     com_side = SENTE;
     man_side = GOTE;
 
-    // 3. The window's background colour.
-    QPalette pal = palette();
+    // 3. The client area's background colour (the menu bar keeps the desktop's look).
+    QPalette pal = view->palette();
     pal.setColor(QPalette::Window, 色_RGB(bg_colour));
-    setPalette(pal);
+    view->setPalette(pal);
 
     // 4. The grid.
     board_left = 1050;
@@ -54,8 +56,9 @@ void Form1::Form_Load() {
     読込_環境設定ファイル();
     初期設定();
 
-    // 7. Top-left corner of the screen, 9000 x 8000 twips of client area.
-    move(0, 0);
+    // 7. Top-left corner of the screen, 9000 x 8000 twips of client area,
+    // unless the window's top edge already stands at -60 twips.
+    if (y() != kKeepTopTwips / TWIPS_PER_PIXEL) move(0, 0);
     setFixedSize(sizeHint());
 }
 
@@ -102,6 +105,10 @@ void Form1::closeEvent(QCloseEvent* e) {
 }
 
 void Form1::keyPressEvent(QKeyEvent* e) {
+    // A key pressed in the record-file panel (Esc included) belongs to that
+    // control; only the window itself takes Esc as the order to end.
+    const QWidget* owner = focusWidget();
+    if (owner && owner != this && owner != centralWidget() && owner->isVisibleTo(this)) return;
     if (e->key() == Qt::Key_Escape) {
         Form_KeyPress(kKeyEsc);
         return;

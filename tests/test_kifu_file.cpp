@@ -428,6 +428,7 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
         for (int n = 1; n <= lines; ++n)
             bytes += kifu::書式_指し手行({7, 7, 7, 6, -2, -2, 0, double(n), double(n + 1), 0, 0}) + "\r\n";
         Harness::write_file(h.path("長.棋譜"), bytes);
+        h.clear_log();
         f.File1_Click("長.棋譜");
         EXPECT_EQ(f.rec_len, 500);
         EXPECT_EQ(f.rec_man_before[500], 500);

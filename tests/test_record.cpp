@@ -76,6 +76,7 @@ TEST(Record, FullRecordRefusesTheFiveHundredAndFirstMove) {
     start_game(h);
     Form1& f = h.f();
     f.rec_pos = f.rec_len = 499;
+    h.clear_log();
     EXPECT_TRUE(f.調査_棋譜余裕());
     EXPECT_TRUE(h.events.empty());
     ASSERT_TRUE(f.手順保存(5, 6, 5, 5, -2, -2, 0, 1, 0, 0));

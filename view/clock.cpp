@@ -5,6 +5,8 @@
 
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
+// Far beyond any game (about 31 700 years), still exact in a long long.
+constexpr double kLongestShown = 1e12;
 struct ClockPlace {
     int first_cell;          // three cells of row 10 from here
     double shadow_x, main_x;
@@ -41,7 +43,12 @@ QString Form1::変換_数字から文字(long long I_数字) const {
 }
 
 QString Form1::調査_時間秒追加結果(double IN_経過秒) const {
-    const long long s = static_cast<long long>(std::floor(IN_経過秒));
+    // Whole seconds; a value that is no time at all (negative, NaN, beyond any
+    // game) shows as zero hours or an empty hour field, never as garbage.
+    const double whole = std::floor(IN_経過秒);
+    const long long s = whole >= 0 && whole < kLongestShown ? static_cast<long long>(whole)
+                        : whole >= kLongestShown            ? static_cast<long long>(kLongestShown)
+                                                            : 0;
     const long long h = s < 3600 ? 0 : s / 3600;
     const long long m = (s - 3600 * h) / 60;
     const long long sec = s - 3600 * h - 60 * m;

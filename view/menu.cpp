@@ -100,7 +100,8 @@ void Form1::作成_パネル() {
     const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192);");
     Drive1 = new QComboBox(view);
     Drive1->setGeometry(to_pixels(kDrive1));
-    Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " }");
+    // With a border of its own the box is drawn flat, so the yellow is not shaded.
+    Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " border: 1px solid gray; }");
     Dir1 = new QListWidget(view);
     Dir1->setGeometry(to_pixels(kDir1));
     Dir1->setStyleSheet(yellow);
@@ -129,7 +130,6 @@ void Form1::作成_パネル() {
             [this](QListWidgetItem* it) { File1_Click(it->text()); });
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem*) { Dir1_Change(); });
-    connect(Dir1, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { Dir1_Change(); });
 
     描画_可視(false, false, false);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Command1}) w->hide();
