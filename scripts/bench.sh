@@ -4,12 +4,15 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/setup.sh"
-"$top/scripts/build.sh" "$top/build-bench" Release -DVELMORA_BENCH=ON -DVELMORA_TESTS=OFF > "$top/build-bench.build.log" 2>&1 \
-  || { cat "$top/build-bench.build.log"; exit 1; }
+mkdir -p "$top/build-bench"
+"$top/scripts/build.sh" "$top/build-bench" Release -DVELMORA_BENCH=ON -DVELMORA_TESTS=OFF > "$top/build-bench/build.log" 2>&1 \
+  || { cat "$top/build-bench/build.log"; exit 1; }
 cd "$top/build-bench/bin"
-# Qt wants a private runtime folder; a fresh one keeps its warnings out of the figures.
+# A fresh runtime folder keeps Qt's warnings out of the figures,
 XDG_RUNTIME_DIR="$(mktemp -d)"
-export XDG_RUNTIME_DIR
+# and a private configuration folder keeps the user's own settings out of the measurements.
+XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/config"
+export XDG_RUNTIME_DIR XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 echo "== $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), load $(cut -d' ' -f1-3 /proc/loadavg) =="
 echo "== micro-benchmarks (Release; the times that count are CPU times) =="
