@@ -120,36 +120,41 @@ std::vector<float> map_channels(const WaveData& w, int device_channels) {
 }
 
 // Resamples interleaved float frames from `from` Hz to `to` Hz with SDL.
-bool resample(std::vector<float>& samples, int channels, int from, int to) {
+// A sound made to loop is resampled as a circle: its end is put before its
+// beginning and its beginning after its end, so the filter sees across the
+// loop point instead of silence and the seam stays smooth.
+bool resample(std::vector<float>& samples, int channels, int from, int to, bool circular) {
     if (from == to) return true;
+    const std::size_t ch = static_cast<std::size_t>(channels);
+    const std::size_t frames = samples.size() / ch;
+    if (static_cast<double>(frames) * to / from > static_cast<double>(kMaxFrames)) return false;
+    const std::size_t wrap = circular ? std::min<std::size_t>(frames, 4096) : 0;
+    std::vector<float> in;
+    in.reserve((frames + 2 * wrap) * ch);
+    in.insert(in.end(), samples.end() - static_cast<std::ptrdiff_t>(wrap * ch), samples.end());
+    in.insert(in.end(), samples.begin(), samples.end());
+    in.insert(in.end(), samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(wrap * ch));
+
+    SDL_AudioCVT cvt;
+    if (SDL_BuildAudioCVT(&cvt, AUDIO_F32SYS, static_cast<Uint8>(channels), from, AUDIO_F32SYS,
+                          static_cast<Uint8>(channels), to) < 0)
+        return false;
+    const std::size_t bytes = in.size() * sizeof(float);
+    if (bytes > static_cast<std::size_t>(SDL_MAX_SINT32) / static_cast<std::size_t>(std::max(cvt.len_mult, 1)))
+        return false;
+    in.resize(in.size() * static_cast<std::size_t>(std::max(cvt.len_mult, 1)));
+    cvt.buf = reinterpret_cast<Uint8*>(in.data());
+    cvt.len = static_cast<int>(bytes);
+    if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) return false;
+    const std::size_t got = static_cast<std::size_t>(cvt.len_cvt) / (sizeof(float) * ch);
     const double ratio = static_cast<double>(to) / from;
-    const std::size_t in_frames = samples.size() / static_cast<std::size_t>(channels);
-    if (in_frames * ratio > static_cast<double>(kMaxFrames) + 16) return false;
-    SDL_AudioStream* stream = SDL_NewAudioStream(AUDIO_F32SYS, static_cast<Uint8>(channels), from, AUDIO_F32SYS,
-                                                 static_cast<Uint8>(channels), to);
-    if (!stream) return false;
-    bool ok = true;
-    const std::size_t frame_bytes = sizeof(float) * static_cast<std::size_t>(channels);
-    // Fed in pieces: SDL takes an int length.
-    const std::size_t piece = (std::size_t{1} << 20) / frame_bytes * frame_bytes;
-    const auto* bytes = reinterpret_cast<const Uint8*>(samples.data());
-    const std::size_t total = samples.size() * sizeof(float);
-    for (std::size_t off = 0; ok && off < total; off += piece) {
-        const std::size_t n = std::min(piece, total - off);
-        ok = SDL_AudioStreamPut(stream, bytes + off, static_cast<int>(n)) == 0;
-    }
-    if (ok) ok = SDL_AudioStreamFlush(stream) == 0;
-    std::vector<float> out;
-    if (ok) {
-        const int avail = SDL_AudioStreamAvailable(stream);
-        out.resize(static_cast<std::size_t>(avail) / sizeof(float));
-        const int got = avail > 0 ? SDL_AudioStreamGet(stream, out.data(), avail) : 0;
-        ok = got >= 0;
-        if (ok) out.resize(static_cast<std::size_t>(got) / frame_bytes * static_cast<std::size_t>(channels));
-    }
-    SDL_FreeAudioStream(stream);
-    if (!ok || out.empty()) return false;
-    samples = std::move(out);
+    const std::size_t first = static_cast<std::size_t>(std::llround(static_cast<double>(wrap) * ratio));
+    std::size_t keep = static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio));
+    if (first >= got) return false;
+    keep = std::min(keep, got - first);
+    if (keep == 0) return false;
+    samples.assign(in.begin() + static_cast<std::ptrdiff_t>(first * ch),
+                   in.begin() + static_cast<std::ptrdiff_t>((first + keep) * ch));
     return true;
 }
 
@@ -223,7 +228,7 @@ intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intp
     b->flags = flags;
     b->samples = map_channels(wave, channels);
     wave.samples = {};
-    if (!resample(b->samples, channels, wave.rate, rate)) return 0;
+    if (!resample(b->samples, channels, wave.rate, rate, (flags & DS_EFFECT) == 0)) return 0;
     b->frames = b->samples.size() / static_cast<std::size_t>(channels);
     if (b->frames == 0 || b->frames > kMaxFrames) return 0;
 
