@@ -29,16 +29,14 @@ std::uint32_t le32(const unsigned char* p) {
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// Without a sized entry point the library trusts the RIFF header for the
-// length, so an image whose header claims more than the file holds must not
-// reach it.
-bool riff_fits(const void* image, std::size_t size) {
-    if (size < 12) return false;
+}  // namespace
+
+bool Module1::wave_image_fits(const void* image, std::size_t size) {
+    if (!image || size < 12) return false;
     const auto* p = static_cast<const unsigned char*>(image);
     if (std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) return false;
     return std::size_t{le32(p + 4)} + 8 <= size;
 }
-}  // namespace
 
 QStringList Module1::library_candidates() const {
     QStringList list;
@@ -79,7 +77,7 @@ bool Module1::bind_library() {
             ds.dsCreateDSB = sized;
         } else {
             ds.dsCreateDSB = [plain](Handle context, const void* image, std::size_t size, Handle flags) -> Handle {
-                return riff_fits(image, size) ? plain(context, image, flags) : 0;
+                return wave_image_fits(image, size) ? plain(context, image, flags) : 0;
             };
         }
         ds.dsPlay = play;
@@ -101,7 +99,7 @@ void Module1::sound_init(SoundLibrary::Handle window) {
 QStringList Module1::sound_candidates(const QString& file_name) const {
     QStringList list{file_name};
     const QString here = program_folder();
-    if (!here.isEmpty() && QFileInfo(file_name).isRelative()) {
+    if (search_beside_program && !here.isEmpty() && QFileInfo(file_name).isRelative()) {
         list << QDir(here).filePath(file_name);
         list << QDir::cleanPath(here + QStringLiteral("/../share/velmora/") + file_name);
     }

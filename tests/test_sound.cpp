@@ -672,6 +672,43 @@ TEST(Module1, StartUpWithOneUnreadableFileWarnsOnceAndLoadsTheRest) {
     EXPECT_NE(h.f().snd_bgm, 0);
 }
 
+// Before an image goes to a library that trusts its header for the length.
+TEST(Module1, AnImageFitsOnlyWhenItsHeaderClaimsNoMoreThanItHolds) {
+    const Bytes image = pcm16(1, 44100, 4, 0.5);   // 44 + 8 bytes, header exact
+    const struct {
+        const char* name;
+        std::size_t extra, given;
+        bool fits;
+    } cases[] = {
+        {"exact", 0, image.size(), true},
+        {"with bytes after it", 7, image.size() + 7, true},
+        {"one byte short", 0, image.size() - 1, false},
+        {"only the header", 0, 12, false},
+        {"eleven bytes", 0, 11, false},
+        {"nothing", 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bytes copy = image;
+        copy.resize(copy.size() + c.extra, 0);
+        EXPECT_EQ(Module1::wave_image_fits(copy.data(), c.given), c.fits);
+    }
+    Bytes not_riff = image;
+    not_riff[1] = 'X';
+    EXPECT_FALSE(Module1::wave_image_fits(not_riff.data(), not_riff.size()));
+    Bytes not_wave = image;
+    not_wave[11] = 'X';
+    EXPECT_FALSE(Module1::wave_image_fits(not_wave.data(), not_wave.size()));
+    EXPECT_FALSE(Module1::wave_image_fits(nullptr, 100));
+}
+
+TEST(Module1, AHarnessWithoutWaveFilesLoadsNoSound) {
+    Harness h(true, false);
+    EXPECT_TRUE(h.messages.empty());
+    EXPECT_EQ(h.f().snd_other | h.f().snd_forbidden | h.f().snd_place | h.f().snd_bgm, 0);
+    for (const auto& call : h.sound_calls) EXPECT_NE(call.function, "dsCreateDSB");
+}
+
 TEST(Module1, TheWorkingFolderComesBeforeTheProgramsFolder) {
     Harness h;
     std::vector<std::size_t> sizes;
@@ -695,8 +732,11 @@ TEST(Module1, LibraryAndSoundsAreLookedForBesideTheProgramThenInTheInstalledLayo
     const QString top = QFileInfo(bin).path();
     EXPECT_EQ(h.f().module1.library_candidates(),
               (QStringList{bin + "/libVelmora.so", top + "/lib/velmora/libVelmora.so", "libVelmora.so"}));
+    h.f().module1.search_beside_program = true;
     EXPECT_EQ(h.f().module1.sound_candidates("BGM.wav"),
               (QStringList{"BGM.wav", bin + "/BGM.wav", top + "/share/velmora/BGM.wav"}));
+    h.f().module1.search_beside_program = false;
+    EXPECT_EQ(h.f().module1.sound_candidates("BGM.wav"), QStringList{"BGM.wav"});
 }
 
 // The real library behind the window: start-up, a move's click, shutdown.
@@ -705,6 +745,7 @@ TEST(Module1, TheRealLibraryPlaysThroughTheWindow) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     Harness h(false, false);   // no wave files in the working folder
     Form1& f = h.f();
+    f.module1.search_beside_program = true;
     f.module1.ds = SoundLibrary{};
     ASSERT_TRUE(f.module1.bind_library()) << f.module1.library_error.toStdString();
     f.Form_Load();
