@@ -91,7 +91,7 @@ bool write_wave(const std::string& path, const Sound& s) {
 // --- その他.wav: three bell strikes rising through a major triad ------------
 Sound chime() {
     Sound s;
-    s.samples.assign(static_cast<std::size_t>(1.5 * kRate), 0.0);
+    s.samples.assign(static_cast<std::size_t>(2.0 * kRate), 0.0);
     struct Partial { double ratio, gain, decay; };
     // A struck bar: strong fundamental, softer octave, a faint inharmonic shimmer.
     const Partial partials[] = {{1.0, 1.0, 0.70}, {2.0, 0.28, 0.35}, {3.0, 0.08, 0.20}, {4.16, 0.05, 0.12}};
@@ -108,7 +108,7 @@ Sound chime() {
         }
     }
     normalise(s, kEffectPeak);
-    fade_out(s, 0.15);
+    fade_out(s, 0.4);
     return s;
 }
 
