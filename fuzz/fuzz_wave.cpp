@@ -1,12 +1,12 @@
 // Arbitrary bytes as a wave image: the library must refuse or play them,
 // never read past them, and always mix finite samples within full scale.
-#include "velmora.h"
-
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+
+#include "velmora.h"
 
 namespace {
 intptr_t g_context = 0;
@@ -30,7 +30,7 @@ void exercise(intptr_t buffer) {
     dsStop(buffer);
     mix_and_check(64);
     for (float v : g_out)
-        if (v != 0.0f) std::abort();   // a stopped buffer is silent
+        if (v != 0.0f) std::abort();  // a stopped buffer is silent
     dsFree(buffer);
     dsPlay(buffer);
 }
@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     g_context = dsInitialize(0);
     if (!g_context) std::abort();
-    dsDebugMixFrames(g_context, 0, nullptr);   // the fuzzer runs the mixer
+    dsDebugMixFrames(g_context, 0, nullptr);  // the fuzzer runs the mixer
     return 0;
 }
 

@@ -1,14 +1,13 @@
 // The binding of libVelmora and the program's sound procedures.
-#include "app/form1.h"
+#include <dlfcn.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <dlfcn.h>
-
 #include <cstring>
+
+#include "app/form1.h"
 
 namespace {
 const QString kLibraryTitle = QStringLiteral("Velmora.dll");
@@ -45,7 +44,7 @@ QStringList Module1::library_candidates() const {
         list << QDir(here).filePath(library_file);
         list << QDir::cleanPath(here + QStringLiteral("/../lib/velmora/") + library_file);
     }
-    list << library_file;   // the usual library path
+    list << library_file;  // the usual library path
     return list;
 }
 
@@ -76,7 +75,8 @@ bool Module1::bind_library() {
         if (sized) {
             ds.dsCreateDSB = sized;
         } else {
-            ds.dsCreateDSB = [plain](Handle context, const void* image, std::size_t size, Handle flags) -> Handle {
+            ds.dsCreateDSB = [plain](Handle context, const void* image, std::size_t size,
+                                     Handle flags) -> Handle {
                 return wave_image_fits(image, size) ? plain(context, image, flags) : 0;
             };
         }
@@ -132,9 +132,7 @@ SoundLibrary::Handle Module1::sound_load(const QString& file_name, int flags) {
     return ds.dsCreateDSB(ds_handle, image.constData(), static_cast<std::size_t>(image.size()), flags);
 }
 
-void Module1::sound_warning(const QString& text) {
-    form.MsgBox(text, kLibraryTitle, MB_OK, MB_ICONWARNING);
-}
+void Module1::sound_warning(const QString& text) { form.MsgBox(text, kLibraryTitle, MB_OK, MB_ICONWARNING); }
 
 void Module1::sound_term() {
     if (ds_handle != 0 && ds.dsTerminate) ds.dsTerminate(ds_handle);

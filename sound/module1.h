@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <cstdint>
 #include <functional>
 
@@ -31,7 +30,7 @@ struct Module1 {
     Form1& form;
     SoundLibrary ds;
     SoundLibrary::Handle ds_handle = 0;
-    QString library_error;   // why the library could not be bound, if it could not
+    QString library_error;  // why the library could not be bound, if it could not
     // The library's file name, looked for in library_candidates().
     QString library_file = QStringLiteral("libVelmora.so");
     // Whether sound_load falls back to the program's folder and the installed

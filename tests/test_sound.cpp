@@ -1,25 +1,23 @@
 // The sound library (decoding, mixing, looping, handles), its binding in
 // Module1 (start-up failures, file look-up, shutdown) and the generated wave
 // files.
-#include "support/harness.h"
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 
@@ -44,7 +42,9 @@ struct Lib {
     Lib() {
         void* h = dlopen(kLibraryPath, RTLD_NOW | RTLD_LOCAL);
         if (!h) return;
-        auto get = [h](auto& fn, const char* name) { fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(h, name)); };
+        auto get = [h](auto& fn, const char* name) {
+            fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(h, name));
+        };
         get(init, "dsInitialize");
         get(create, "dsCreateDSB");
         get(create_sized, "dsCreateDSBSized");
@@ -57,7 +57,8 @@ struct Lib {
         get(format, "dsDebugFormat");
     }
     bool complete() const {
-        return init && create && create_sized && play && loop && stop && free_buffer && terminate && mix && format;
+        return init && create && create_sized && play && loop && stop && free_buffer && terminate && mix &&
+               format;
     }
 };
 
@@ -106,7 +107,8 @@ Bytes extensible_body(unsigned sub, unsigned channels, std::uint32_t rate, unsig
     put16(b, bits);
     put32(b, channels == 2 ? 3 : 4);
     put16(b, sub);
-    const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    const unsigned char tail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                    0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     b.insert(b.end(), tail, tail + 14);
     return b;
 }
@@ -138,7 +140,8 @@ void put_sample(Bytes& b, unsigned tag, unsigned bits, double v) {
         b.push_back(static_cast<unsigned char>(std::lround(128 + v * 128)));
     } else {
         const std::int64_t q = std::llround(v * std::ldexp(1.0, static_cast<int>(bits) - 1));
-        for (unsigned i = 0; i < bits / 8; ++i) b.push_back(static_cast<unsigned char>((q >> (8 * i)) & 0xFF));
+        for (unsigned i = 0; i < bits / 8; ++i)
+            b.push_back(static_cast<unsigned char>((q >> (8 * i)) & 0xFF));
     }
 }
 
@@ -152,7 +155,8 @@ Bytes pcm16(unsigned channels, std::uint32_t rate, std::size_t frames, double va
 // A mono ramp 0, 1/N, 2/N ... in 16-bit PCM at the device's rate.
 Bytes ramp(std::size_t frames, std::uint32_t rate) {
     Bytes data;
-    for (std::size_t f = 0; f < frames; ++f) put_sample(data, 1, 16, 0.5 * static_cast<double>(f + 1) / frames);
+    for (std::size_t f = 0; f < frames; ++f)
+        put_sample(data, 1, 16, 0.5 * static_cast<double>(f + 1) / frames);
     return riff({chunk("fmt ", fmt_body(1, 1, rate, 16)), chunk("data", data)});
 }
 
@@ -165,7 +169,7 @@ public:
         ctx = lib().init(0);
         if (ctx) {
             lib().format(ctx, &rate, &channels);
-            lib().mix(ctx, 0, nullptr);   // the test runs the mixer from now on
+            lib().mix(ctx, 0, nullptr);  // the test runs the mixer from now on
         }
     }
     ~Mixer() {
@@ -174,7 +178,9 @@ public:
     Mixer(const Mixer&) = delete;
     Mixer& operator=(const Mixer&) = delete;
 
-    Handle make(const Bytes& image, Handle flags = 3) { return lib().create_sized(ctx, image.data(), image.size(), flags); }
+    Handle make(const Bytes& image, Handle flags = 3) {
+        return lib().create_sized(ctx, image.data(), image.size(), flags);
+    }
     // `frames` mixed frames, interleaved.
     std::vector<float> run(std::size_t frames) {
         std::vector<float> out(frames * static_cast<std::size_t>(channels));
@@ -217,20 +223,27 @@ struct Encoding {
 
 TEST_F(SoundLibraryTest, EveryEncodingDecodesToTheSameLevelOnBothChannels) {
     const Encoding encodings[] = {
-        {"8-bit mono", 1, 1, 8, false},       {"16-bit stereo", 1, 2, 16, false},
-        {"24-bit stereo", 1, 2, 24, false},   {"32-bit mono", 1, 1, 32, false},
-        {"float mono", 3, 1, 32, false},      {"double stereo", 3, 2, 64, false},
-        {"extensible 16-bit stereo", 1, 2, 16, true}, {"extensible float mono", 3, 1, 32, true},
-        {"four channels", 1, 4, 16, false},   {"three channels", 1, 3, 24, false},
+        {"8-bit mono", 1, 1, 8, false},
+        {"16-bit stereo", 1, 2, 16, false},
+        {"24-bit stereo", 1, 2, 24, false},
+        {"32-bit mono", 1, 1, 32, false},
+        {"float mono", 3, 1, 32, false},
+        {"double stereo", 3, 2, 64, false},
+        {"extensible 16-bit stereo", 1, 2, 16, true},
+        {"extensible float mono", 3, 1, 32, true},
+        {"four channels", 1, 4, 16, false},
+        {"three channels", 1, 3, 24, false},
     };
     for (const Encoding& e : encodings) {
         SCOPED_TRACE(e.name);
         // Left-side channels carry 0.5, right-side ones -0.25.
         Bytes data;
         for (int f = 0; f < 256; ++f)
-            for (unsigned c = 0; c < e.channels; ++c) put_sample(data, e.tag, e.bits, e.channels == 1 || c % 2 == 0 ? 0.5 : -0.25);
-        const Bytes fmt = e.extensible ? extensible_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits)
-                                       : fmt_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits);
+            for (unsigned c = 0; c < e.channels; ++c)
+                put_sample(data, e.tag, e.bits, e.channels == 1 || c % 2 == 0 ? 0.5 : -0.25);
+        const Bytes fmt = e.extensible
+                              ? extensible_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits)
+                              : fmt_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits);
         const Handle h = m.make(riff({chunk("fmt ", fmt), chunk("data", data)}));
         ASSERT_NE(h, 0);
         lib().play(h);
@@ -284,7 +297,7 @@ struct Image {
 std::vector<Image> accepted_layouts() {
     const Bytes fmt = chunk("fmt ", fmt_body(1, 1, 44100, 16));
     const Bytes data = chunk("data", Bytes(64, 0x10));
-    Bytes odd_data(63, 0x10);   // an odd length: the last frame is incomplete
+    Bytes odd_data(63, 0x10);  // an odd length: the last frame is incomplete
     Bytes with_trailer = riff({fmt, data});
     with_trailer.insert(with_trailer.end(), {'J', 'U', 'N', 'K'});
     return {
@@ -317,7 +330,7 @@ std::vector<Image> refused_images() {
     Bytes bad_guid = extensible_body(1, 1, 44100, 16);
     bad_guid.back() ^= 0xFF;
     Bytes long_chunk = riff({fmt, data});
-    long_chunk[40] = 0xFF;   // the data chunk's size now runs past the end
+    long_chunk[40] = 0xFF;  // the data chunk's size now runs past the end
     const Bytes whole = riff({fmt, data});
     return {
         {"nothing", {}},
@@ -399,7 +412,7 @@ TEST_F(SoundLibraryTest, AnEffectPlaysOnceAndDsPlayRestartsIt) {
     std::vector<float> l = m.left(300);
     EXPECT_NEAR(l[0], 0.5 / n, 1e-4);
     EXPECT_NEAR(l[299], 0.5 * 300 / n, 1e-4);
-    lib().play(h);   // from the start again
+    lib().play(h);  // from the start again
     l = m.left(n + 50);
     EXPECT_NEAR(l[0], 0.5 / n, 1e-4);
     EXPECT_NEAR(l[n - 1], 0.5, 1e-4);
@@ -616,7 +629,7 @@ TEST(Module1, UnboundCallsAreHarmless) {
     Harness h(false, true);
     Form1& f = h.f();
     f.module1.ds = SoundLibrary{};
-    f.module1.ds_handle = 5;   // even with a stale context
+    f.module1.ds_handle = 5;  // even with a stale context
     EXPECT_EQ(f.module1.sound_load(QStringLiteral("BGM.wav"), 1), 0);
     f.再生(3);
     f.module1.sound_term();
@@ -655,7 +668,8 @@ TEST(Module1, AnUnreadableFileShowsTheSystemsText) {
         QFile::setPermissions(h.path("閉.wav"), QFileDevice::WriteOwner);
         EXPECT_EQ(h.f().module1.sound_load(QStringLiteral("閉.wav"), 3), 0);
         ASSERT_EQ(h.messages.size(), 1u);
-        EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("ermission"))) << h.messages[0].text.toStdString();
+        EXPECT_TRUE(h.messages[0].text.contains(QStringLiteral("ermission")))
+            << h.messages[0].text.toStdString();
     }
 }
 
@@ -674,7 +688,7 @@ TEST(Module1, StartUpWithOneUnreadableFileWarnsOnceAndLoadsTheRest) {
 
 // Before an image goes to a library that trusts its header for the length.
 TEST(Module1, AnImageFitsOnlyWhenItsHeaderClaimsNoMoreThanItHolds) {
-    const Bytes image = pcm16(1, 44100, 4, 0.5);   // 44 + 8 bytes, header exact
+    const Bytes image = pcm16(1, 44100, 4, 0.5);  // 44 + 8 bytes, header exact
     const struct {
         const char* name;
         std::size_t extra, given;
@@ -743,7 +757,7 @@ TEST(Module1, LibraryAndSoundsAreLookedForBesideTheProgramThenInTheInstalledLayo
 TEST(Module1, TheRealLibraryPlaysThroughTheWindow) {
     ASSERT_TRUE(lib().complete());
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    Harness h(false, false);   // no wave files in the working folder
+    Harness h(false, false);  // no wave files in the working folder
     Form1& f = h.f();
     f.module1.search_beside_program = true;
     f.module1.ds = SoundLibrary{};
@@ -782,7 +796,7 @@ TEST(Module1, TheRealLibraryPlaysThroughTheWindow) {
 
 struct WaveFile {
     int channels = 0, rate = 0;
-    std::vector<double> samples;   // interleaved, in [-1, 1]
+    std::vector<double> samples;  // interleaved, in [-1, 1]
     double seconds() const { return static_cast<double>(samples.size()) / channels / rate; }
     double peak() const {
         double p = 0;
@@ -818,7 +832,8 @@ WaveFile read_generated(const QString& path) {
     EXPECT_EQ(b.mid(36, 4), "data");
     EXPECT_EQ(le(b, 40, 4), static_cast<std::uint32_t>(b.size() - 44));
     if (w.channels < 1 || w.rate < 1) return w;
-    for (int i = 44; i + 1 < b.size(); i += 2) w.samples.push_back(static_cast<std::int16_t>(le(b, i, 2)) / 32768.0);
+    for (int i = 44; i + 1 < b.size(); i += 2)
+        w.samples.push_back(static_cast<std::int16_t>(le(b, i, 2)) / 32768.0);
     return w;
 }
 
@@ -843,7 +858,8 @@ TEST(GeneratedWaves, HeadersLengthsAndLevels) {
         EXPECT_GE(w.peak(), f.min_peak);
         EXPECT_LE(w.peak(), f.max_peak);
         if (f.ends_silent) {
-            for (int c = 0; c < w.channels; ++c) EXPECT_LT(std::abs(w.samples[w.samples.size() - 1 - c]), 0.002);
+            for (int c = 0; c < w.channels; ++c)
+                EXPECT_LT(std::abs(w.samples[w.samples.size() - 1 - c]), 0.002);
         }
     }
 }
@@ -855,7 +871,8 @@ TEST(GeneratedWaves, TheMusicLoopsWithoutAJump) {
     const std::size_t frames = w.samples.size() / ch;
     // The largest step between neighbouring samples anywhere inside the file.
     double inner = 0;
-    for (std::size_t i = ch; i < w.samples.size(); ++i) inner = std::max(inner, std::abs(w.samples[i] - w.samples[i - ch]));
+    for (std::size_t i = ch; i < w.samples.size(); ++i)
+        inner = std::max(inner, std::abs(w.samples[i] - w.samples[i - ch]));
     for (std::size_t c = 0; c < ch; ++c) {
         const double seam = std::abs(w.samples[(frames - 1) * ch + c] - w.samples[c]);
         EXPECT_LT(seam, 0.01) << "channel " << c;
@@ -877,7 +894,8 @@ TEST(GeneratedWaves, TheGeneratorWritesTheSameBytesEveryTime) {
         SCOPED_TRACE(n);
         const QByteArray again = Harness::read_file(dir.filePath(QString::fromUtf8(n)));
         EXPECT_FALSE(again.isEmpty());
-        EXPECT_TRUE(again == Harness::read_file(QString::fromUtf8(VELMORA_BIN_DIR "/") + QString::fromUtf8(n)));
+        EXPECT_TRUE(again ==
+                    Harness::read_file(QString::fromUtf8(VELMORA_BIN_DIR "/") + QString::fromUtf8(n)));
     }
 }
 

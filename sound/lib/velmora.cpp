@@ -5,7 +5,6 @@
 // guards the tables and the play positions; the audio callback holds it for
 // one chunk of mixing, the calls only for a lookup and a flag.
 #include "velmora.h"
-#include "wave.h"
 
 #include <SDL.h>
 
@@ -15,6 +14,8 @@
 #include <mutex>
 #include <unordered_map>
 #include <vector>
+
+#include "wave.h"
 
 namespace {
 
@@ -28,9 +29,9 @@ constexpr std::size_t kMaxTrustedImage = std::size_t{1} << 30;
 struct Buffer {
     intptr_t context = 0;
     intptr_t flags = 0;
-    std::vector<float> samples;   // device format: float, the device's channels
+    std::vector<float> samples;  // device format: float, the device's channels
     std::size_t frames = 0;
-    std::size_t pos = 0;          // next frame to play
+    std::size_t pos = 0;  // next frame to play
     bool playing = false;
     bool looping = false;
 };
@@ -39,7 +40,7 @@ struct Context {
     SDL_AudioDeviceID device = 0;
     int rate = 0;
     int channels = 0;
-    bool manual = false;          // a test runs the mixer itself
+    bool manual = false;  // a test runs the mixer itself
     std::vector<intptr_t> buffers;
 };
 
@@ -140,7 +141,8 @@ bool resample(std::vector<float>& samples, int channels, int from, int to, bool 
                           static_cast<Uint8>(channels), to) < 0)
         return false;
     const std::size_t bytes = in.size() * sizeof(float);
-    if (bytes > static_cast<std::size_t>(SDL_MAX_SINT32) / static_cast<std::size_t>(std::max(cvt.len_mult, 1)))
+    if (bytes >
+        static_cast<std::size_t>(SDL_MAX_SINT32) / static_cast<std::size_t>(std::max(cvt.len_mult, 1)))
         return false;
     in.resize(in.size() * static_cast<std::size_t>(std::max(cvt.len_mult, 1)));
     cvt.buf = reinterpret_cast<Uint8*>(in.data());
@@ -192,7 +194,8 @@ intptr_t dsInitialize(intptr_t) {
     want.samples = 1024;
     want.callback = audio_callback;
     want.userdata = reinterpret_cast<void*>(handle);
-    const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    const SDL_AudioDeviceID dev =
+        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (dev == 0 || have.freq <= 0 || have.channels == 0) {
         if (dev) SDL_CloseAudioDevice(dev);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -234,7 +237,7 @@ intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intp
 
     std::lock_guard<std::mutex> lock(g_lock);
     auto it = g_contexts.find(context);
-    if (it == g_contexts.end()) return 0;   // terminated meanwhile
+    if (it == g_contexts.end()) return 0;  // terminated meanwhile
     const intptr_t handle = new_handle();
     it->second.buffers.push_back(handle);
     g_buffers.emplace(handle, std::move(b));
@@ -275,7 +278,7 @@ intptr_t dsFree(intptr_t buffer) {
         auto c = g_contexts.find(gone->context);
         if (c != g_contexts.end()) std::erase(c->second.buffers, buffer);
     }
-    return 1;   // the samples are released here, outside the lock
+    return 1;  // the samples are released here, outside the lock
 }
 
 intptr_t dsTerminate(intptr_t context) {

@@ -20,7 +20,7 @@ std::uint32_t le32(const unsigned char* p) {
 }
 
 struct Format {
-    std::uint16_t tag = 0;   // kFormatPcm or kFormatFloat once resolved
+    std::uint16_t tag = 0;  // kFormatPcm or kFormatFloat once resolved
     std::uint16_t channels = 0;
     std::uint32_t rate = 0;
     std::uint16_t block_align = 0;
@@ -50,7 +50,8 @@ bool read_format(const unsigned char* p, std::uint32_t size, Format& f) {
     } else {
         return false;
     }
-    return static_cast<std::uint32_t>(f.block_align) == static_cast<std::uint32_t>(f.channels) * (f.bits / 8u);
+    return static_cast<std::uint32_t>(f.block_align) ==
+           static_cast<std::uint32_t>(f.channels) * (f.bits / 8u);
 }
 
 float sample_at(const unsigned char* p, const Format& f) {
@@ -72,16 +73,18 @@ float sample_at(const unsigned char* p, const Format& f) {
         return static_cast<float>(v);
     }
     switch (f.bits) {
-    case 8:
-        return (static_cast<int>(p[0]) - 128) / 128.0f;
-    case 16:
-        return static_cast<std::int16_t>(le16(p)) / 32768.0f;
-    case 24: {
-        std::int32_t v = static_cast<std::int32_t>(static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) << 8) / 256;
-        return static_cast<float>(v / 8388608.0);
-    }
-    default:
-        return static_cast<float>(static_cast<std::int32_t>(le32(p)) / 2147483648.0);
+        case 8:
+            return (static_cast<int>(p[0]) - 128) / 128.0f;
+        case 16:
+            return static_cast<std::int16_t>(le16(p)) / 32768.0f;
+        case 24: {
+            std::int32_t v = static_cast<std::int32_t>(
+                                 static_cast<std::uint32_t>(p[0] | (p[1] << 8) | (p[2] << 16)) << 8) /
+                             256;
+            return static_cast<float>(v / 8388608.0);
+        }
+        default:
+            return static_cast<float>(static_cast<std::int32_t>(le32(p)) / 2147483648.0);
     }
 }
 

@@ -11,7 +11,7 @@ struct WaveData {
     int rate = 0;
     int channels = 0;
     std::size_t frames = 0;
-    std::vector<float> samples;   // interleaved, `channels` per frame, in [-1, 1]
+    std::vector<float> samples;  // interleaved, `channels` per frame, in [-1, 1]
 };
 
 // Sample rates outside this range are refused: below it a short image would

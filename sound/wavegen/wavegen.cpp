@@ -22,7 +22,7 @@ constexpr double kMusicPeak = 0.28;
 
 struct Sound {
     int channels = 1;
-    std::vector<double> samples;   // interleaved
+    std::vector<double> samples;  // interleaved
     std::size_t frames() const { return samples.size() / static_cast<std::size_t>(channels); }
 };
 
@@ -73,7 +73,7 @@ bool write_wave(const std::string& path, const Sound& s) {
     o.write("WAVE", 4);
     o.write("fmt ", 4);
     put32(o, 16);
-    put16(o, 1);   // integer PCM
+    put16(o, 1);  // integer PCM
     put16(o, static_cast<std::uint16_t>(s.channels));
     put32(o, kRate);
     put32(o, kRate * block);
@@ -92,10 +92,14 @@ bool write_wave(const std::string& path, const Sound& s) {
 Sound chime() {
     Sound s;
     s.samples.assign(static_cast<std::size_t>(2.0 * kRate), 0.0);
-    struct Partial { double ratio, gain, decay; };
+    struct Partial {
+        double ratio, gain, decay;
+    };
     // A struck bar: strong fundamental, softer octave, a faint inharmonic shimmer.
     const Partial partials[] = {{1.0, 1.0, 0.70}, {2.0, 0.28, 0.35}, {3.0, 0.08, 0.20}, {4.16, 0.05, 0.12}};
-    const struct { double start, note, gain; } strikes[] = {{0.00, 84, 0.9}, {0.12, 88, 0.8}, {0.24, 91, 0.85}};
+    const struct {
+        double start, note, gain;
+    } strikes[] = {{0.00, 84, 0.9}, {0.12, 88, 0.8}, {0.24, 91, 0.85}};
     for (const auto& k : strikes) {
         const std::size_t first = static_cast<std::size_t>(k.start * kRate);
         for (std::size_t i = first; i < s.samples.size(); ++i) {
@@ -126,14 +130,17 @@ Sound refusal() {
             // Smooth attack and release: a raised-cosine edge of 15 ms each side.
             const double edge = 0.015;
             double env = 1.0;
-            if (t < edge) env = 0.5 - 0.5 * std::cos(kPi * t / edge);
-            else if (t > length - edge) env = 0.5 - 0.5 * std::cos(kPi * (length - t) / edge);
+            if (t < edge)
+                env = 0.5 - 0.5 * std::cos(kPi * t / edge);
+            else if (t > length - edge)
+                env = 0.5 - 0.5 * std::cos(kPi * (length - t) / edge);
             // Few harmonics falling fast keep it a hum, not a rasp; a second
             // voice 4 Hz apart gives it a gentle beat.
             double v = 0.0;
             for (int h = 1; h <= 7; ++h) {
                 const double g = 1.0 / std::pow(h, 1.6);
-                v += g * (std::sin(kTwoPi * p.hz * h * t) + 0.6 * std::sin(kTwoPi * (p.hz + 4.0) * h * t + 0.7 * h));
+                v += g * (std::sin(kTwoPi * p.hz * h * t) +
+                          0.6 * std::sin(kTwoPi * (p.hz + 4.0) * h * t + 0.7 * h));
             }
             s.samples[first + i] += env * v;
         }
@@ -147,9 +154,13 @@ Sound wooden_click() {
     Sound s;
     s.samples.assign(static_cast<std::size_t>(0.16 * kRate), 0.0);
     // The board's and the piece's body modes, each ringing only briefly.
-    const struct { double hz, gain, decay; } modes[] = {
-        {190.0, 0.45, 0.022}, {560.0, 1.00, 0.020}, {1230.0, 0.70, 0.012},
-        {2470.0, 0.45, 0.007}, {3900.0, 0.25, 0.004}};
+    const struct {
+        double hz, gain, decay;
+    } modes[] = {{190.0, 0.45, 0.022},
+                 {560.0, 1.00, 0.020},
+                 {1230.0, 0.70, 0.012},
+                 {2470.0, 0.45, 0.007},
+                 {3900.0, 0.25, 0.004}};
     Noise noise;
     double lp = 0.0;
     for (std::size_t i = 0; i < s.samples.size(); ++i) {
@@ -183,7 +194,7 @@ public:
     }
 };
 
-constexpr double kBeat = 60.0 / 72.0;   // 72 beats a minute
+constexpr double kBeat = 60.0 / 72.0;  // 72 beats a minute
 constexpr int kBars = 8;
 
 struct Chord {
@@ -191,28 +202,28 @@ struct Chord {
     int pad[4];
 };
 const Chord kChords[kBars] = {
-    {41, {53, 57, 60, 64}},   // Fmaj7
-    {40, {52, 55, 59, 62}},   // Em7
-    {38, {50, 53, 57, 60}},   // Dm7
-    {36, {52, 55, 59, 60}},   // Cmaj7
-    {41, {53, 57, 60, 64}},   // Fmaj7
-    {43, {55, 59, 62, 64}},   // G6
-    {45, {55, 57, 60, 64}},   // Am7
-    {43, {55, 60, 62, 65}},   // G7sus4
+    {41, {53, 57, 60, 64}},  // Fmaj7
+    {40, {52, 55, 59, 62}},  // Em7
+    {38, {50, 53, 57, 60}},  // Dm7
+    {36, {52, 55, 59, 60}},  // Cmaj7
+    {41, {53, 57, 60, 64}},  // Fmaj7
+    {43, {55, 59, 62, 64}},  // G6
+    {45, {55, 57, 60, 64}},  // Am7
+    {43, {55, 60, 62, 65}},  // G7sus4
 };
 
 struct MelodyNote {
     double beat, note, length;
 };
 const MelodyNote kMelody[] = {
-    {0, 84, 2},    {2, 81, 2},                   // Fmaj7
-    {4, 83, 2},    {6, 79, 1},   {7, 76, 1},     // Em7
-    {8, 81, 3},    {11, 77, 1},                  // Dm7
-    {12, 79, 2},   {14, 76, 2},                  // Cmaj7
-    {16, 81, 1.5}, {17.5, 84, 0.5}, {18, 88, 2}, // Fmaj7
-    {20, 86, 2},   {22, 83, 2},                  // G6
-    {24, 84, 2},   {26, 81, 2},                  // Am7
-    {28, 79, 2},   {30, 74, 2},                  // G7sus4
+    {0, 84, 2},    {2, 81, 2},                    // Fmaj7
+    {4, 83, 2},    {6, 79, 1},      {7, 76, 1},   // Em7
+    {8, 81, 3},    {11, 77, 1},                   // Dm7
+    {12, 79, 2},   {14, 76, 2},                   // Cmaj7
+    {16, 81, 1.5}, {17.5, 84, 0.5}, {18, 88, 2},  // Fmaj7
+    {20, 86, 2},   {22, 83, 2},                   // G6
+    {24, 84, 2},   {26, 81, 2},                   // Am7
+    {28, 79, 2},   {30, 74, 2},                   // G7sus4
 };
 
 std::size_t at_beat(double beat) { return static_cast<std::size_t>(std::lround(beat * kBeat * kRate)); }
@@ -227,9 +238,11 @@ void pad_note(Loop& loop, double beat, double beats, double note, double gain, d
         const double t = static_cast<double>(i) / kRate;
         double env = std::min(1.0, t / attack);
         env = env * env * (3.0 - 2.0 * env);
-        if (t > hold) env *= std::exp(-(t - hold) / (release / 4.0)) * std::min(1.0, (hold + release - t) / 0.1);
+        if (t > hold)
+            env *= std::exp(-(t - hold) / (release / 4.0)) * std::min(1.0, (hold + release - t) / 0.1);
         const double a = std::sin(kTwoPi * hz * 0.9985 * t) + 0.25 * std::sin(kTwoPi * 2.0 * hz * t);
-        const double b = std::sin(kTwoPi * hz * 1.0015 * t + 1.3) + 0.25 * std::sin(kTwoPi * 2.0 * hz * t + 0.4);
+        const double b =
+            std::sin(kTwoPi * hz * 1.0015 * t + 1.3) + 0.25 * std::sin(kTwoPi * 2.0 * hz * t + 0.4);
         loop.add(first + i, gain * env * (a * (1.0 - pan) + 0.4 * b * pan),
                  gain * env * (b * pan + 0.4 * a * (1.0 - pan)));
     }
@@ -246,7 +259,7 @@ void bell_note(Loop& loop, double beat, double note, double gain, double pan) {
         const double v = std::exp(-t / 0.55) * std::sin(kTwoPi * hz * t) +
                          0.18 * std::exp(-t / 0.15) * std::sin(kTwoPi * 2.0 * hz * t) +
                          0.04 * std::exp(-t / 0.05) * std::sin(kTwoPi * 7.0 * hz * t);
-        const double fade = std::min(1.0, (2.5 - t) / 0.2);   // ends exactly on silence
+        const double fade = std::min(1.0, (2.5 - t) / 0.2);  // ends exactly on silence
         loop.add(first + i, gain * attack * fade * v * (1.0 - pan), gain * attack * fade * v * pan);
     }
 }
@@ -331,7 +344,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const struct { const char* name; Sound (*make)(); } files[] = {
+    const struct {
+        const char* name;
+        Sound (*make)();
+    } files[] = {
         {"その他.wav", chime}, {"禁止.wav", refusal}, {"駒打音.wav", wooden_click}, {"BGM.wav", music}};
     for (const auto& f : files) {
         if (!write_wave(dir + "/" + f.name, f.make())) {
