@@ -2,6 +2,7 @@
 // Module1 (start-up failures, file look-up, shutdown) and the generated wave
 // files.
 #include <dlfcn.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -510,6 +511,22 @@ TEST(SoundLibrary, TerminateEndsTheContextAndItsBuffers) {
     EXPECT_EQ(lib().free_buffer(h), 0);
     EXPECT_EQ(lib().terminate(ctx), 0) << "terminated twice";
     EXPECT_EQ(lib().format(ctx, nullptr, nullptr), 0);
+}
+
+TEST(SoundLibrary, StartingLeavesTheProgramsSignalsAlone) {
+    ASSERT_TRUE(lib().complete());
+    const int stop_signals[] = {SIGINT, SIGTERM};
+    struct sigaction before[2], after[2];
+    for (int i = 0; i < 2; ++i) sigaction(stop_signals[i], nullptr, &before[i]);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const Handle ctx = lib().init(0);
+    ASSERT_NE(ctx, 0);
+    for (int i = 0; i < 2; ++i) sigaction(stop_signals[i], nullptr, &after[i]);
+    lib().terminate(ctx);
+    for (int i = 0; i < 2; ++i) {
+        SCOPED_TRACE(stop_signals[i]);
+        EXPECT_EQ(after[i].sa_handler, before[i].sa_handler) << "the program could no longer be stopped";
+    }
 }
 
 TEST(SoundLibrary, NoAudioDriverMeansNoContext) {

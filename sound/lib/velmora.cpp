@@ -181,6 +181,10 @@ void start(Buffer& b, bool loop) {
 extern "C" {
 
 intptr_t dsInitialize(intptr_t) {
+    // SDL's audio brings up its events, whose SIGINT and SIGTERM handlers
+    // would only queue a quit event nobody reads: the program could then no
+    // longer be interrupted or terminated. The host program keeps its signals.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
     intptr_t handle;
     {
