@@ -2,8 +2,8 @@
 // Module1 (start-up failures, file look-up, shutdown) and the generated wave
 // files.
 #include <dlfcn.h>
-#include <signal.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -733,15 +733,29 @@ TEST(Module1, AnImageFitsOnlyWhenItsHeaderClaimsNoMoreThanItHolds) {
     EXPECT_FALSE(Module1::wave_image_fits(nullptr, 100));
 }
 
-TEST(Module1, AHarnessWithoutWaveFilesLoadsNoSound) {
-    Harness h(true, false);
-    EXPECT_TRUE(h.messages.empty());
-    EXPECT_EQ(h.f().snd_other | h.f().snd_forbidden | h.f().snd_place | h.f().snd_bgm, 0);
-    for (const auto& call : h.sound_calls) EXPECT_NE(call.function, "dsCreateDSB");
+// Only the harness's working folder decides which sounds exist.
+TEST(Module1, AHarnessLoadsExactlyTheWaveFilesOfItsFolder) {
+    {
+        Harness h(true, false);
+        EXPECT_TRUE(h.messages.empty());
+        EXPECT_EQ(h.f().snd_other | h.f().snd_forbidden | h.f().snd_place | h.f().snd_bgm, 0);
+        for (const auto& call : h.sound_calls) EXPECT_NE(call.function, "dsCreateDSB");
+    }
+    {
+        Harness h(false, true);
+        QFile::remove(h.path("BGM.wav"));
+        h.f().Form_Load();
+        EXPECT_TRUE(h.messages.empty());
+        EXPECT_EQ(h.f().snd_bgm, 0);
+        EXPECT_NE(h.f().snd_other, 0);
+        EXPECT_NE(h.f().snd_forbidden, 0);
+        EXPECT_NE(h.f().snd_place, 0);
+    }
 }
 
 TEST(Module1, TheWorkingFolderComesBeforeTheProgramsFolder) {
     Harness h;
+    h.f().module1.search_beside_program = true;
     std::vector<std::size_t> sizes;
     h.f().module1.ds.dsCreateDSB = [&](Handle, const void*, std::size_t size, Handle) -> Handle {
         sizes.push_back(size);

@@ -52,9 +52,9 @@ Harness::Harness(bool load, bool wave_files) {
     };
     fm.refresh = [] {};
     fm.quit_program = [] {};
-    // Without wave files in the working folder there are none at all: the
-    // generated ones beside the test program are not looked for either.
-    if (!wave_files) fm.module1.search_beside_program = false;
+    // The working folder alone decides which wave files exist: the generated
+    // ones beside the test program are not looked for.
+    fm.module1.search_beside_program = false;
 
     // A recording stand-in for libVelmora: handles 101.. in creation order.
     SoundLibrary& ds = fm.module1.ds;
