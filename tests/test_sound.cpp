@@ -789,6 +789,8 @@ TEST(Module1, TheRealLibraryPlaysThroughTheWindow) {
     ASSERT_TRUE(lib().complete());
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     Harness h(false, false);  // no wave files in the working folder
+    // Music off in the settings, so nothing plays until asked.
+    Harness::write_file(h.path("Velmora.ini"), Harness::sjis(QStringLiteral("BGM=OFF\r\n")));
     Form1& f = h.f();
     f.module1.search_beside_program = true;
     f.module1.ds = SoundLibrary{};
