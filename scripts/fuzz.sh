@@ -10,6 +10,7 @@ dir="$top/build-fuzz"
 export CC=clang CXX=clang++ CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=true
 export SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$top/fuzz/lsan.supp:print_suppressions=0"
 
 cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF \
   > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
