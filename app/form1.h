@@ -248,6 +248,8 @@ public:
     void 描画_背景(int IN_背景種類);
     void 描画_将棋盤桝();
     void 画面_再描画();
+    // The canvas changed: the window shows it at its next paint.
+    void 画面_無効化();
     // Prints text at a point given in twips (top-left of the text), in the current font.
     void 描画_テキスト(double x_twips, double y_twips, const QString& text, int 色, int ポイント);
     // Label colours by background: main and shadow.

@@ -103,4 +103,6 @@ void Form1::描画_棋譜読込み部分消去() {
     // The strip below the board showed the loaded record's details.
     for (int x = -1; x <= BOARD_N; ++x) 描画_絵(bg_kind, x, 10);
     for (int x = 1; x <= BOARD_N; ++x) 描画_桝輪郭(bg_colour, x, BOARD_N);
+    // The strip shares row 10 with the top player's clock: show it whole again.
+    描画_所有時間(com_side, com_secs);
 }

@@ -1,6 +1,7 @@
 // The retained canvas and the drawing primitives: pictures, square outlines
 // and text, all placed on the twip grid and snapped to device pixels.
 #include "app/form1.h"
+#include "view/board_view.h"
 
 #include "view/pictures.h"
 
@@ -79,6 +80,7 @@ void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
     const int dy = to_device(board_top + 座標Y * cell_h, dpr);
     const QRect target(dx, dy, pic.width(), pic.height());
     if (!target.intersects(canvas.rect())) return;
+    画面_無効化();
     QPainter p(&canvas);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // Device-pixel rectangles expressed in logical units: an exact one-to-one copy.
@@ -94,6 +96,7 @@ void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
     // One logical pixel wide; both corners are part of the outline.
     const int lw = std::max(1, qRound(dpr));
     const QRgb c = 色_RGB(描画色).rgb();
+    画面_無効化();
     fill_device(canvas, QRect(x0, y0, x1 - x0 + lw, lw), c);
     fill_device(canvas, QRect(x0, y1, x1 - x0 + lw, lw), c);
     fill_device(canvas, QRect(x0, y0, lw, y1 - y0 + lw), c);
@@ -147,9 +150,15 @@ void Form1::描画_テキスト(double x_twips, double y_twips, const QString& t
     p.setFont(f);
     p.setPen(色_RGB(色));
     const QFontMetricsF fm(f, &canvas);
+    画面_無効化();
     const double left = to_device(x_twips, dpr) / dpr;
     const double top = to_device(y_twips, dpr) / dpr;
     p.drawText(QPointF(left, top + fm.ascent()), text);
+}
+
+void Form1::画面_無効化() {
+    // The window shows the canvas at its next paint; repeated calls cost nothing.
+    if (view) view->update();
 }
 
 int Form1::色_文字() const { return bg_kind == BG_MIDORI ? LIGHT_BLUE : WHITE; }

@@ -1,4 +1,8 @@
 // libVelmora: the sound library's C interface.
+//
+// Every handle is pointer-sized; 0 is "no sound" and is accepted everywhere,
+// as are handles that were never given out or were already freed (the call
+// then does nothing and returns 0). No call waits for a sound to end.
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
@@ -6,13 +10,37 @@
 extern "C" {
 #endif
 #define VELMORA_API __attribute__((visibility("default")))
+
+// Create flags. An effect restarts from its beginning on every play; a buffer
+// without DS_EFFECT (the music) keeps going when it is asked to play while it
+// already plays, so ticking the music twice does not jump back to the start.
+#define DS_STATIC 1
+#define DS_EFFECT 2
+
+// Opens the audio device (the window is not needed) and returns a context,
+// 0 when there is no audio.
 VELMORA_API intptr_t dsInitialize(intptr_t window);
+// A buffer from a whole wave-file image, header included. The length is taken
+// from the RIFF header, so the image must really be that long; prefer
+// dsCreateDSBSized when the length is known.
 VELMORA_API intptr_t dsCreateDSB(intptr_t context, const void* image, intptr_t flags);
+// The same, never reading beyond `size` bytes. 0 for anything that is not a
+// playable wave image.
+VELMORA_API intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intptr_t flags);
 VELMORA_API intptr_t dsPlay(intptr_t buffer);
 VELMORA_API intptr_t dsPlayLooping(intptr_t buffer);
 VELMORA_API intptr_t dsStop(intptr_t buffer);
 VELMORA_API intptr_t dsFree(intptr_t buffer);
+// Closes the device and frees the context's buffers.
 VELMORA_API intptr_t dsTerminate(intptr_t context);
+
+// For tests: stops the device from pulling sound by itself and runs the
+// mixer for `frames` frames at once, writing interleaved 32-bit float samples
+// (dsDebugFormat's channels per frame) to `out` when it is not null. Call it
+// with 0 frames first to take the mixer over. Returns the frames mixed.
+VELMORA_API intptr_t dsDebugMixFrames(intptr_t context, intptr_t frames, float* out);
+// For tests: the device's sample rate and channel count.
+VELMORA_API intptr_t dsDebugFormat(intptr_t context, int* rate, int* channels);
 #ifdef __cplusplus
 }
 #endif

@@ -52,6 +52,9 @@ Harness::Harness(bool load, bool wave_files) {
     };
     fm.refresh = [] {};
     fm.quit_program = [] {};
+    // The working folder alone decides which wave files exist: the generated
+    // ones beside the test program are not looked for.
+    fm.module1.search_beside_program = false;
 
     // A recording stand-in for libVelmora: handles 101.. in creation order.
     SoundLibrary& ds = fm.module1.ds;

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Builds every fuzzer with clang and libFuzzer and runs each one for a while:
+#   scripts/fuzz.sh [seconds per fuzzer, default 30]
+# fuzz/fuzz_<name>.cpp starts from a copy of fuzz/corpus/<name>/; a crash
+# leaves its input in build-fuzz/crashes/<name>/ and makes the script fail.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+seconds="${1:-30}"
+dir="$top/build-fuzz"
+export CC=clang CXX=clang++ CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=true
+export SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1" UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$top/fuzz/lsan.supp:print_suppressions=0"
+
+cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF \
+  > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; exit 1; }
+cmake --build "$dir" --target velmora_fuzzers -j "$(nproc)"
+
+status=0
+for src in "$top"/fuzz/fuzz_*.cpp; do
+  fuzzer="$(basename "$src" .cpp)"
+  name="${fuzzer#fuzz_}"
+  corpus="$dir/corpus/$name"
+  crashes="$dir/crashes/$name"
+  rm -rf "$corpus"
+  mkdir -p "$corpus" "$crashes"
+  if [ -d "$top/fuzz/corpus/$name" ]; then cp -R "$top/fuzz/corpus/$name/." "$corpus/"; fi
+  echo "== $fuzzer: ${seconds}s on $(find "$corpus" -type f | wc -l) seed files"
+  if ! "$dir/bin/$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+       -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus"; then
+    echo "== $fuzzer FAILED: the input is in $crashes/ (add it to fuzz/corpus/$name/ once fixed)"
+    status=1
+  fi
+done
+exit "$status"
