@@ -320,6 +320,15 @@ int main(int argc, char** argv) {
                 verdict(prog.median[0] > 0 && prog.median[0] < 150));
     std::printf("  a bare Qt window with a menu bar:  %.0f ms (median of %d, best %.0f; %.0f ms of CPU)\n",
                 bare.median[0], kStartSamples, bare.best_ms, bare.median[2]);
+    double load = 0;
+    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
+        if (std::fscanf(f, "%lf", &load) != 1) load = 0;
+        std::fclose(f);
+    }
+    if (load > 0.5 * static_cast<double>(sysconf(_SC_NPROCESSORS_ONLN)))
+        std::printf("  (the machine is busy, load %.1f: the times above are inflated; the CPU time is the steadier "
+                    "figure)\n",
+                    load);
     std::printf("  each step (median ms): to QApplication %.1f, window icon %.1f, Form1() %.1f, Form_Load %.1f, "
                 "show %.1f, first frame %.1f\n",
                 prog.median[3], prog.median[4], prog.median[5], prog.median[6], prog.median[7], prog.median[8]);
