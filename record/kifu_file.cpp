@@ -85,14 +85,37 @@ QByteArray 変換_SJIS(const QString& text) {
     return out;
 }
 
-// Fills the folder list: ".." and the subfolders of `folder`.
+// Fills the folder list as a path: every folder from the root down to
+// `folder` (shown in bold), then its subfolders, each item carrying its path.
 void 一覧_フォルダ(Form1& f, const QString& folder) {
     f.Dir1->clear();
-    f.Dir1->addItem(QStringLiteral(".."));
-    const QStringList subs = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                    QDir::Name | QDir::IgnoreCase);
-    f.Dir1->addItems(subs);
+    const QString here = QDir::cleanPath(QDir(folder).absolutePath());
+    QStringList chain;
+    for (QDir d(here);; ) {
+        chain.prepend(d.absolutePath());
+        if (!d.cdUp()) break;
+    }
+    int depth = 0;
+    auto add = [&f](const QString& path, const QString& name, int level, bool current) {
+        auto* it = new QListWidgetItem(QString(level * 2, QLatin1Char(' ')) + name, f.Dir1);
+        it->setData(Qt::UserRole, path);
+        it->setToolTip(path);
+        if (current) {
+            QFont bold = it->font();
+            bold.setBold(true);
+            it->setFont(bold);
+        }
+    };
+    for (const QString& path : chain) {
+        const QString name = path == QStringLiteral("/") ? path : QFileInfo(path).fileName();
+        add(path, name, depth, path == here);
+        ++depth;
+    }
+    const QStringList subs = QDir(here).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
+                                                  QDir::Name | QDir::IgnoreCase);
+    for (const QString& sub : subs) add(QDir(here).absoluteFilePath(sub), sub, depth, false);
     f.Dir1->setCurrentRow(-1);
+    f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1), QAbstractItemView::PositionAtTop);
 }
 
 // Fills the file list with the record files of `folder`.
@@ -317,7 +340,8 @@ void Form1::Dir1_Change() {
     const QListWidgetItem* it = Dir1->currentItem();
     if (it) {
         QDir d(dir_path.isEmpty() ? QDir::currentPath() : dir_path);
-        const QString target = QDir::cleanPath(d.absoluteFilePath(it->text()));
+        const QString stored = it->data(Qt::UserRole).toString();
+        const QString target = QDir::cleanPath(stored.isEmpty() ? d.absoluteFilePath(it->text().trimmed()) : stored);
         const QFileInfo info(target);
         if (!info.isDir() || !QDir(target).isReadable()) {
             MsgBox(kMsgBadFolder + "\r" + target, kTitleError);

@@ -537,14 +537,32 @@ TEST(Panel, DrivesFoldersAndFiles) {
         for (int i = 0; i < l->count(); ++i) s << l->item(i)->text();
         return s;
     };
-    EXPECT_EQ(items(f.Dir1), (QStringList{"..", "sub"}));
+    // The folder list reads as a path from the root down to the working
+    // folder (in bold), then that folder's subfolders, one level deeper.
+    auto paths = [](QListWidget* l) {
+        QStringList s;
+        for (int i = 0; i < l->count(); ++i) s << l->item(i)->data(Qt::UserRole).toString();
+        return s;
+    };
+    const QString top = QDir(h.dir.path()).absolutePath();
+    QStringList chain;
+    for (QDir d(top);;) {
+        chain.prepend(d.absolutePath());
+        if (!d.cdUp()) break;
+    }
+    EXPECT_EQ(paths(f.Dir1), chain + QStringList{top + "/sub"});
+    const int here = static_cast<int>(chain.size()) - 1;
+    EXPECT_TRUE(f.Dir1->item(here)->font().bold());
+    EXPECT_EQ(f.Dir1->item(0)->text(), "/");
+    EXPECT_EQ(f.Dir1->item(here + 1)->text(), QString(2 * (here + 1), ' ') + "sub");
     EXPECT_EQ(items(f.File1), QStringList{"top.棋譜"});
-    f.Dir1->setCurrentRow(1);
+    f.Dir1->setCurrentRow(here + 1);
     f.Dir1_Change();
     EXPECT_EQ(QDir(f.file_dir), QDir(h.path("sub")));
     EXPECT_EQ(items(f.File1), QStringList{"inner.棋譜"});
-    EXPECT_EQ(items(f.Dir1), QStringList{".."});
-    f.Dir1->setCurrentRow(0);
+    EXPECT_EQ(paths(f.Dir1), chain + QStringList{top + "/sub"}) << "sub has no subfolders of its own";
+    EXPECT_TRUE(f.Dir1->item(here + 1)->font().bold());
+    f.Dir1->setCurrentRow(here);
     f.Dir1_Change();
     EXPECT_EQ(QDir(f.file_dir), QDir(h.dir.path()));
     EXPECT_EQ(items(f.File1), QStringList{"top.棋譜"});

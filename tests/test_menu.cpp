@@ -338,3 +338,60 @@ TEST(Panel, CommandsThatLeaveItOpen) {
         EXPECT_EQ(f.Text3->text(), "first") << c.name;
     }
 }
+
+// The record commands and the game commands that close the panel first, even
+// when they then refuse; "読込" and "書込" open it; a refused "書込" leaves it.
+TEST(Panel, RecordAndGameCommandsOpenAndClose) {
+    Harness h;
+    Form1& f = h.f();
+    const Form1::Menu& m = f.mnu;
+    const PanelState closed{false, false, false, false};
+    const PanelState load{true, true, true, false};
+    const PanelState save{true, true, false, true};
+    const struct {
+        const char* name;
+        std::function<void()> run;
+    } closers[] = {
+        {"戻 (refused at the start)", [&] { m.REPLAY->trigger(); }},
+        {"進 (refused before a game)", [&] { m.AFTER->trigger(); }},
+        {"△", [&] { m.LBEL_UP->trigger(); }},
+        {"▽", [&] { m.LEBEL_DOWN->trigger(); }},
+        {"a press on the board before a game", [&] { h.press(5, 5); }},
+    };
+    for (const auto& c : closers) {
+        for (bool saving : {true, false}) {
+            if (saving)
+                open_save_panel(f);
+            else
+                m.KIFU_READ->trigger();
+            c.run();
+            EXPECT_EQ(panel(f), closed) << c.name;
+            EXPECT_TRUE(fields_empty(f)) << c.name;
+        }
+    }
+
+    f.初期設定();
+    m.KIFU_READ->trigger();
+    EXPECT_EQ(panel(f), load);
+    m.KIFU_WRITE->trigger();
+    EXPECT_EQ(panel(f), save) << "読込 then 書込 turns the load panel into the save panel";
+
+    // After the handicap ladder or a reversal "書込" refuses and leaves the panel alone.
+    for (const auto& refuse : std::initializer_list<std::pair<const char*, std::function<void()>>>{
+             {"ﾊﾝﾃﾞｷｬｯﾌﾟ設定後は書き込みできません", [&] { m.LBEL_UP->trigger(); }},
+             {"反転後は書き込みできません", [&] { m.REVERSE->trigger(); }}}) {
+        f.初期設定();
+        refuse.second();
+        m.KIFU_READ->trigger();
+        h.clear_log();
+        m.KIFU_WRITE->trigger();
+        EXPECT_EQ(panel(f), load) << refuse.first;
+        EXPECT_EQ(h.events, (std::vector<std::string>{std::string("msg ") + refuse.first + "|棋譜書込"}));
+        // And the ladder refuses after a reversal too.
+        if (f.reversed_flag) {
+            h.clear_log();
+            m.LBEL_UP->trigger();
+            EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", "msg 反転後ではできません\r\r局面→最初にして下さい|ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定"}));
+        }
+    }
+}
