@@ -360,9 +360,10 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     QByteArray line;
     char c = 0;
     bool any = false;
+    // Only a carriage return ends a line (with the line feed after it, if
+    // any); a bare line feed stays in the line and reads as a blank.
     while (kifu_file->getChar(&c)) {
         any = true;
-        if (c == '\n') break;  // a bare line feed ends a line too
         if (c == '\r') {
             char next = 0;
             if (kifu_file->peek(&next, 1) == 1 && next == '\n') kifu_file->getChar(&next);

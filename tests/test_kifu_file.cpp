@@ -376,7 +376,10 @@ TEST(Load, LineEndsAndFilesWithoutMoves) {
         {"a\r\nb\r\nc\r\n", 0},
         {"a\r\nb\r\nc", 0},
         {"a", 0},
-        {"a\nb\nc\n" + line + "\n" + line + "\n", 2},
+        // Only a carriage return ends a line: a file of bare line feeds is one
+        // long header line, and a line feed inside a move line reads as a blank.
+        {"a\nb\nc\n" + line + "\n" + line + "\n", 0},
+        {"a\r\nb\r\nc\r\n" + QByteArray(line).replace(9, 1, "\n") + "\r\n" + line + "\n\r\n", 2},
         {"a\rb\rc\r" + line + "\r" + line, 2},
         {"a\r\nb\r\nc\r\n" + line + "\r\n" + line, 2},
         {"a\r\n\r\n\r\n" + line + "\r\n", 1},
