@@ -199,7 +199,12 @@ void Form1::Command1_Click() {
     const QString header[3] = {Text2->text(), man_first ? Text4->text() : Text3->text(),
                                man_first ? Text3->text() : Text4->text()};
     QByteArray bytes;
-    for (const QString& line : header) bytes += 変換_SJIS(line) + kLineEnd;
+    for (QString line : header) {
+        // A pasted text keeps its line ends; in a header line they would
+        // start new lines and shift every move line of the file.
+        line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        bytes += 変換_SJIS(line) + kLineEnd;
+    }
     const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
     for (int n = 1; n <= last; ++n) {
         const kifu::指し手行 m{rec_from_x[n],    rec_from_y[n],     rec_to_x[n],     rec_to_y[n],
