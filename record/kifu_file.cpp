@@ -199,7 +199,12 @@ void Form1::Command1_Click() {
     const QString header[3] = {Text2->text(), man_first ? Text4->text() : Text3->text(),
                                man_first ? Text3->text() : Text4->text()};
     QByteArray bytes;
-    for (const QString& line : header) bytes += 変換_SJIS(line) + kLineEnd;
+    for (QString line : header) {
+        // A pasted text keeps its line ends; in a header line they would
+        // start new lines and shift every move line of the file.
+        line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+        bytes += 変換_SJIS(line) + kLineEnd;
+    }
     const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
     for (int n = 1; n <= last; ++n) {
         const kifu::指し手行 m{rec_from_x[n],    rec_from_y[n],     rec_to_x[n],     rec_to_y[n],
@@ -360,9 +365,10 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     QByteArray line;
     char c = 0;
     bool any = false;
+    // Only a carriage return ends a line (with the line feed after it, if
+    // any); a bare line feed stays in the line and reads as a blank.
     while (kifu_file->getChar(&c)) {
         any = true;
-        if (c == '\n') break;  // a bare line feed ends a line too
         if (c == '\r') {
             char next = 0;
             if (kifu_file->peek(&next, 1) == 1 && next == '\n') kifu_file->getChar(&next);

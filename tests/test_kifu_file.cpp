@@ -257,6 +257,45 @@ TEST(Save, RefusalsKeepThePanelAndWriteNothing) {
     }
 }
 
+// A name field may hold line ends (a pasted text keeps them). A header line
+// cannot: each becomes a blank, so the file still has exactly three header
+// lines and reads back as the game that was saved.
+TEST(Save, LineEndsInTheFieldsBecomeBlanks) {
+    const struct {
+        const char* game;
+        const char* first;
+        const char* second;
+        const char* line1;
+        const char* line2;  // the top player: the second mover when the human moves first
+        const char* line3;
+    } cases[] = {
+        {"春の\r\n対局", "田中\r", "\n佐藤", "春の  対局", " 佐藤", "田中 "},
+        {"a\rb\nc", "", "x\r\ny", "a b c", "x  y", ""},
+        {"plain", "one", "two", "plain", "two", "one"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line1);
+        Harness h;
+        Form1& f = h.f();
+        f.man_side = f.SENTE;
+        f.com_side = f.GOTE;
+        for (int i = 0; i < 2; ++i) put(f, i + 1, kExamples[i].values);
+        f.rec_pos = f.rec_len = 2;
+        save(h, "改行", QString::fromUtf8(c.game), QString::fromUtf8(c.first), QString::fromUtf8(c.second));
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, "棋譜を書き込みました");
+        const QByteArray want = header(QString::fromUtf8(c.line1), QString::fromUtf8(c.line2),
+                                       QString::fromUtf8(c.line3)) +
+                                dots(kExamples[0].text) + "\r\n" + dots(kExamples[1].text) + "\r\n";
+        EXPECT_EQ(Harness::read_file(h.path("改行.棋譜")), want);
+
+        h.f().File1_Click("改行.棋譜");
+        EXPECT_EQ(f.rec_len, 2);
+        EXPECT_EQ(entry(f, 1), kExamples[0].values);
+        EXPECT_EQ(entry(f, 2), kExamples[1].values);
+    }
+}
+
 // Every way the file system can refuse a save: a message, the old file kept,
 // the game and the open panel untouched.
 TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
@@ -376,7 +415,10 @@ TEST(Load, LineEndsAndFilesWithoutMoves) {
         {"a\r\nb\r\nc\r\n", 0},
         {"a\r\nb\r\nc", 0},
         {"a", 0},
-        {"a\nb\nc\n" + line + "\n" + line + "\n", 2},
+        // Only a carriage return ends a line: a file of bare line feeds is one
+        // long header line, and a line feed inside a move line reads as a blank.
+        {"a\nb\nc\n" + line + "\n" + line + "\n", 0},
+        {"a\r\nb\r\nc\r\n" + QByteArray(line).replace(9, 1, "\n") + "\r\n" + line + "\n\r\n", 2},
         {"a\rb\rc\r" + line + "\r" + line, 2},
         {"a\r\nb\r\nc\r\n" + line + "\r\n" + line, 2},
         {"a\r\n\r\n\r\n" + line + "\r\n", 1},

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 // The defaults, spelled out as Shift-JIS bytes so the encoder is checked too.
@@ -538,4 +540,59 @@ TEST(SettingsPlace, NoHalfWrittenFileIsLeftBehind) {
     for (int i = 0; i < 3; ++i) f.KEIKA_Click();
     const QStringList names = QDir(h.dir.path()).entryList(QDir::Files | QDir::Hidden);
     EXPECT_EQ(names.filter("Velmora").size(), 1) << names.join(",").toStdString();
+}
+
+// A new background repaints the window from the state: the position, the
+// hands and the clocks stay as they were and are shown again, but the move
+// counter is not part of the full redraw, so its cells show the background.
+TEST(BackgroundChoice, NewBackgroundKeepsTheGameAndLeavesTheMoveCounterOut) {
+    ConfigHome cfg;
+    Harness h;
+    Form1& f = h.f();
+    if (!drawing_built(f)) GTEST_SKIP() << "drawing procedures not built in this branch";
+    // A game under way: a piece moved, one in each hand, clocks running.
+    f.board[5][5] = f.board[5][6];
+    f.board[5][6] = Form1::EMPTY;
+    f.hand_minus[3] = 1;
+    f.hand_plus[4] = 2;
+    f.hand_count_minus = 1;
+    f.hand_count_plus = 2;
+    f.man_secs = 75;
+    f.com_secs = 3700;
+    f.move_no = 12;
+    f.画面_再描画();
+    f.描画_手数(f.move_no, Form1::WHITE);
+
+    const struct {
+        void (Form1::*click)();
+        int code;
+    } choices[] = {{&Form1::UCHU_Click, Form1::BG_UCHU},
+                   {&Form1::MIDORI_Click, Form1::BG_MIDORI},
+                   {&Form1::MIDORI_Click, Form1::BG_MIDORI}};
+    for (const auto& c : choices) {
+        SCOPED_TRACE(c.code);
+        int board[10][10];
+        std::memcpy(board, f.board, sizeof board);
+        const auto hand_minus = f.hand_minus, hand_plus = f.hand_plus;
+        (f.*c.click)();
+        EXPECT_EQ(f.bg_kind, c.code);
+        EXPECT_EQ(std::memcmp(board, f.board, sizeof board), 0);
+        EXPECT_EQ(f.hand_minus, hand_minus);
+        EXPECT_EQ(f.hand_plus, hand_plus);
+        EXPECT_EQ(f.man_secs, 75);
+        EXPECT_EQ(f.com_secs, 3700);
+        EXPECT_EQ(f.move_no, 12);
+
+        // What the window shows is the full redraw of that state...
+        const QImage shown = f.canvas.copy();
+        f.画面_再描画();
+        EXPECT_TRUE(f.canvas == shown);
+        // ...with the background, not the counter, in the counter's cells.
+        const QImage counter = h.cell_image(13, 3, 66, 41);
+        f.描画_絵(c.code, 13, 3);
+        f.描画_絵(c.code, 14, 3);
+        EXPECT_TRUE(h.cell_image(13, 3, 66, 41) == counter);
+        f.描画_手数(f.move_no, Form1::WHITE);
+        EXPECT_FALSE(h.cell_image(13, 3, 66, 41) == counter);
+    }
 }

@@ -249,3 +249,43 @@ TEST(Notation, SteppingShowsAndErasesTheMoversText) {
     f.AFTER_Click();
     EXPECT_EQ(h.cell_image(13, 2, 99, 41), minus_area);
 }
+
+// What the board input hands to the record, move by move, for moves made with
+// the mouse in a game between two humans: the picked square or hand cell, the
+// destination, the piece that stood there, the picked piece over it, and every
+// move's time charged to the MAN columns.
+TEST(Record, MovesMadeWithTheMouseAreStoredColumnByColumn) {
+    Harness h;
+    recplay::name_sounds(h);
+    Form1& f = h.f();
+    f.START_Click();
+    ASSERT_EQ(f.turn, f.man_side);
+    const struct {
+        int fx, fy, tx, ty;
+        // from_x, from_y, to_x, to_y, captured, piece_from, piece_to, man before/after, com before/after
+        double want[11];
+    } moves[] = {
+        {5, 6, 5, 5, {5, 6, 5, 5, Form1::EMPTY, -2, -2, 0, 3, 0, 0}},   // minus staff, nothing taken
+        {5, 4, 5, 5, {5, 4, 5, 5, -2, 2, 2, 3, 6, 0, 0}},               // plus staff takes it
+        {4, 9, 4, 8, {4, 9, 4, 8, Form1::EMPTY, -1, -1, 3, 6, 3, 3}},   // minus secretary
+        {-1, 7, 4, 5, {-1, 7, 4, 5, Form1::EMPTY, 2, 2, 6, 9, 3, 3}},   // plus drops the staff: hand row 9 - 2
+    };
+    int n = 0;
+    for (const auto& m : moves) {
+        ++n;
+        SCOPED_TRACE(n);
+        h.press(m.fx, m.fy);
+        h.now += 3;
+        h.press(m.tx, m.ty);
+        ASSERT_EQ(f.rec_pos, n);
+        ASSERT_EQ(f.rec_len, n);
+        const double got[11] = {double(f.rec_from_x[n]),   double(f.rec_from_y[n]),     double(f.rec_to_x[n]),
+                                double(f.rec_to_y[n]),     double(f.rec_captured[n]),   double(f.rec_piece_from[n]),
+                                double(f.rec_piece_to[n]), f.rec_man_before[n],         f.rec_man_after[n],
+                                f.rec_com_before[n],       f.rec_com_after[n]};
+        for (int i = 0; i < 11; ++i) EXPECT_EQ(got[i], m.want[i]) << "column " << i;
+        EXPECT_EQ(f.move_no, n);
+    }
+    EXPECT_EQ(f.board[4][5], 2);
+    EXPECT_EQ(f.hand_plus[2], 0);
+}

@@ -933,3 +933,29 @@ TEST(GeneratedWaves, TheGeneratorWritesTheSameBytesEveryTime) {
 }
 
 }  // namespace
+
+// The settings turn the music on at start-up; without "BGM.wav" that is
+// silent, shows nothing, and the "BGM" item keeps its tick.
+TEST(Module1, MusicOnWithoutItsFileIsSilentAndKeepsTheTick) {
+    const struct {
+        const char* name;
+        bool music_file;
+        const char* loop_event;
+    } cases[] = {{"with BGM.wav", true, "loop BGM"}, {"without BGM.wav", false, "loop none"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h(false, true);
+        if (!c.music_file) QFile::remove(h.path("BGM.wav"));
+        Harness::write_file(h.path("Velmora.ini"), "BGM=ON\r\n");
+        h.f().Form_Load();
+        EXPECT_TRUE(h.messages.empty());
+        EXPECT_TRUE(h.f().mnu.BGM->isChecked());
+        EXPECT_EQ(h.f().snd_bgm != 0, c.music_file);
+        EXPECT_EQ(h.count_events(c.loop_event), 1);
+        EXPECT_EQ(h.count_events("loop BGM"), c.music_file ? 1 : 0);
+        // Unticking stops whatever handle the music has.
+        h.f().mnu.BGM->trigger();
+        EXPECT_FALSE(h.f().mnu.BGM->isChecked());
+        EXPECT_EQ(h.count_events(c.music_file ? "stop BGM" : "stop none"), 1);
+    }
+}

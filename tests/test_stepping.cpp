@@ -354,3 +354,55 @@ TEST(Stepping, TakingBackACaptureWhosePieceWasDroppedIsRefused) {
     EXPECT_EQ(g.h.events, (std::vector<std::string>{"play 禁止", "msg 棋譜のデータが正しくありません|戻る"}));
     EXPECT_TRUE(Snapshot::of(f) == before);
 }
+
+// Each step repaints only what it changed, and what it shows is exactly what a
+// full redraw of the stepped-to position paints: the squares, both hands with
+// their counts, and both clocks.
+TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
+    Game g;
+    Form1& f = g.f;
+    if (!recplay::drawing_paints(g.h)) GTEST_SKIP() << "the drawing procedures do not paint yet";
+    // Captures into both hands, a second piece of a kind, drops from both hands.
+    human(f, 5, 6, 5, 5, 1);
+    computer(f, 5, 4, 5, 5, 2);    // plus takes a staff
+    human(f, 3, 6, 3, 5, 1);
+    computer(f, 3, 4, 3, 5, 2);    // and a second one: the count shows 2
+    human(f, 4, 9, 4, 8, 1);
+    computer(f, -1, 2, 6, 5, 2);   // plus drops one: the count goes back to 1
+    human(f, 7, 6, 6, 5, 1);       // minus takes it back
+    computer(f, -1, 2, 4, 5, 2);   // plus drops its last staff: empty cell, no number
+    human(f, 11, 3, 5, 6, 1);      // minus drops the staff from its hand
+    ASSERT_TRUE(f.調査_局面整合());
+    ASSERT_EQ(f.rec_len, 9);
+    f.画面_再描画();
+
+    // The regions a step may touch: board, hands with counts, clocks.
+    struct Region {
+        double x, y;
+        int w, h;
+    };
+    const Region regions[] = {{1, 1, 33 * 9, 41 * 9},   {-1, 1, 33 * 2, 41 * 8}, {11, 2, 33 * 2, 41 * 8},
+                              {-2, 10, 33 * 3, 41},     {13, 10, 33 * 3, 41}};
+    auto shown = [&] {
+        std::vector<QImage> parts;
+        for (const Region& r : regions) parts.push_back(g.h.cell_image(r.x, r.y, r.w, r.h));
+        return parts;
+    };
+    auto check = [&](const char* what, int n) {
+        SCOPED_TRACE(std::string(what) + " to move " + std::to_string(n));
+        const std::vector<QImage> stepped = shown();
+        f.画面_再描画();
+        const std::vector<QImage> redrawn = shown();
+        for (std::size_t i = 0; i < stepped.size(); ++i) EXPECT_TRUE(stepped[i] == redrawn[i]) << "region " << i;
+    };
+    for (int n = 8; n >= 0; --n) {
+        f.REPLAY_Click();
+        ASSERT_EQ(f.rec_pos, n);
+        check("back", n);
+    }
+    for (int n = 1; n <= 9; ++n) {
+        f.AFTER_Click();
+        ASSERT_EQ(f.rec_pos, n);
+        check("forward", n);
+    }
+}
