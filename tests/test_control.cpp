@@ -395,4 +395,35 @@ TEST(GameControl, CommandsLeaveTheRecordFilePanelOpen) {
     }
 }
 
+// Resuming a game against the computer with the human to move restarts the
+// human's turn: the time the game stood still is charged to nobody.
+TEST(GameControl, ResumingWithTheHumanToMoveChargesOnlyTheTimeAfterwards) {
+    struct Case {
+        const char* name;
+        std::function<void(Form1&)> command;
+    };
+    const std::vector<Case> cases = {
+        {"先手", [](Form1& f) { f.SENTE_Click(); }},
+        {"後手", [](Form1& f) { f.GOTE_Click(); }},
+        {"スタート", [](Form1& f) { f.START_Click(); }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        f.GOTE_Click();  // the computer opens; the human is to move
+        ASSERT_EQ(f.turn, f.man_side) << c.name;
+        const double man_before = f.man_secs;
+        h.now += 1000;  // the game stands still (stepping through the record, say)
+        f.resume_pending = true;
+        c.command(f);
+        h.now += 5;  // the human thinks 5 s
+        h.press(1, 6);
+        h.press(1, 5);
+        ASSERT_GE(f.rec_pos, 2) << c.name;  // the human's move is the second
+        EXPECT_DOUBLE_EQ(f.rec_man_after[2] - f.rec_man_before[2], 5) << c.name;
+        EXPECT_DOUBLE_EQ(f.rec_man_after[2] - man_before, 5) << c.name;
+    }
+}
+
 }  // namespace
