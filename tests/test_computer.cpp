@@ -382,6 +382,26 @@ TEST(ComputerTurn, NoLegalMoveLosesTheGame) {
     EXPECT_EQ(f.board[1][1], 9);
 }
 
+// A drop made when no step was legal still records a plus origin piece: taking
+// the move back reads its sign to clear the computer's last-move text.
+TEST(ComputerTurn, DropWithoutAnyLegalStepRecordsAPlusOriginPiece) {
+    Harness h;
+    set_up(h, {{1, 1, 9}, {1, 2, -1}, {2, 1, -1}, {2, 2, -1}, {9, 9, -9}}, {Form1::STAFF});
+    Form1& f = h.f();
+    f.com_ban();
+    ASSERT_EQ(f.rec_pos, 1);
+    EXPECT_EQ(f.rec_from_x[1], Form1::HAND_PLUS_X);
+    EXPECT_EQ(f.rec_piece_to[1], Form1::STAFF);
+    EXPECT_GT(f.rec_piece_from[1], 0);
+    // Taken back, the computer's last-move text goes and the minus player's stays.
+    f.描画_移動結果(f.man_side, 5, 5, -Form1::STAFF, Form1::WHITE);
+    const QImage minus_text = h.cell_image(14, 2);
+    const QImage plus_text = h.cell_image(-1, 9);
+    f.REPLAY_Click();
+    EXPECT_EQ(h.cell_image(14, 2), minus_text);
+    EXPECT_NE(h.cell_image(-1, 9), plus_text);
+}
+
 TEST(ComputerTurn, OneMoveRecordedAndTheSearchLeavesTheBoardAsItWas) {
     Harness h;
     start_with(h, 5, 6, 5, 5);
