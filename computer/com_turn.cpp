@@ -91,6 +91,8 @@ void Form1::com_ban() {
     描画_桝輪郭(WHITE, best_to_x, best_to_y);
 
     com_secs += spent;
+    // The clock ran on while the piece blinked: show the total as charged.
+    描画_所有時間(com_side, com_secs);
     turn_start_time = day_clock();
     turn = man_side;
     if (mnu.KEIKA->isChecked()) Timer1->start();

@@ -315,6 +315,35 @@ TEST(ComputerTurn, WaitsRunOnTheDayClockAndCountTheMoveTime) {
     }
 }
 
+// With the clock shown, the timer keeps ticking while the chosen piece blinks;
+// after the move the computer's clock shows the total it was charged, not the
+// time the blinks and the pause added on the screen.
+TEST(ComputerTurn, ComputersClockShowsTheChargedTotalAfterItsMove) {
+    for (double thinking : {0.5, 2.5}) {
+        Harness h;
+        set_up(h, {{9, 9, 9}, {1, 1, -9}, {3, 5, 2}});
+        Form1& f = h.f();
+        f.mnu.KEIKA->setChecked(true);
+        f.com_secs = 100;
+        int readings = 0;
+        f.day_clock = [&] {
+            if (++readings == 2) h.now += thinking;
+            return h.now;
+        };
+        auto idle = f.idle;
+        f.idle = [&, idle](int ms) {
+            idle(ms);
+            f.Timer1_Timer();  // the real wait lets the clock timer run
+        };
+        f.com_ban();
+        ASSERT_NEAR(f.com_secs, 100 + thinking, 1e-6);
+        std::vector<QImage> shown;
+        for (int x = -2; x <= 0; ++x) shown.push_back(h.cell_image(x, 10));
+        f.描画_所有時間(f.com_side, f.com_secs);
+        for (int x = -2; x <= 0; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x + 2]) << thinking << " cell " << x;
+    }
+}
+
 TEST(ComputerTurn, WaitEndsAfterItsTimeInSmallSlices) {
     struct Case {
         double seconds, start;
