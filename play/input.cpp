@@ -197,6 +197,8 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
     if (play_mode == MODE_COM) {
         Timer1->stop();
         man_secs += move_secs;
+        // The time was read after the clock's last tick: show the total as charged.
+        描画_所有時間(man_side, man_secs);
         勢力調査();
         if (winner == man_side) {
             MsgBox(kYouWin, kEndTitle);
@@ -211,8 +213,10 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         // Each player's own clock is charged: the minus player's to man_secs.
         if (turn == man_side) {
             man_secs += move_secs;
+            描画_所有時間(man_side, man_secs);
         } else if (turn == com_side) {
             com_secs += move_secs;
+            描画_所有時間(com_side, com_secs);
         }
         if (turn == SENTE)
             turn = GOTE;

@@ -815,3 +815,35 @@ TEST(BoardInput, HumanGameRecordKeepsTheClocksAsCharged) {
         }
     }
 }
+
+// The move time is read when the move is made, after the clock's last tick:
+// the mover's clock then shows the total it was charged, in both modes.
+TEST(BoardInput, MoversClockShowsTheChargedTotalAfterTheMove) {
+    struct Case {
+        const char* name;
+        std::function<void(Form1&)> command;
+    };
+    const std::vector<Case> cases = {
+        {"between humans", [](Form1& f) { f.START_Click(); }},
+        {"against the computer", [](Form1& f) { f.SENTE_Click(); }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        f.mnu.KEIKA->setChecked(true);
+        c.command(f);
+        f.man_secs = 100;
+        f.turn_start_time = h.now;
+        h.press(1, 6);
+        h.now += 4.99;
+        f.Timer1_Timer();  // the last tick shows 100 + 4 whole seconds
+        h.now += 0.02;
+        h.press(1, 5);
+        ASSERT_NEAR(f.man_secs, 105.01, 1e-6) << c.name;
+        std::vector<QImage> shown;
+        for (int x = 13; x <= 15; ++x) shown.push_back(h.cell_image(x, 10));
+        f.描画_所有時間(f.man_side, f.man_secs);
+        for (int x = 13; x <= 15; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x - 13]) << c.name << " cell " << x;
+    }
+}
