@@ -51,8 +51,13 @@ void Form1::com_ban() {
     // The time is read once so that the record and the stored total agree.
     move_secs = 調査_経過秒(turn_start_time, day_clock());
     const double spent = move_secs;
-    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, best_origin_piece, best_piece, man_secs,
-             man_secs, com_secs, com_secs + spent);
+    // A drop keeps the origin piece of the last best step; when no step was
+    // legal there is none, and the dropped piece stands in: taking the move
+    // back reads the sign to know whose last-move text to clear.
+    const int origin_piece =
+        best_from_x == HAND_PLUS_X && best_origin_piece == EMPTY ? best_piece : best_origin_piece;
+    手順保存(best_from_x, best_from_y, best_to_x, best_to_y, origin_piece, best_piece, man_secs, man_secs,
+             com_secs, com_secs + spent);
 
     move_no += 1;
     描画_手数(move_no, WHITE);
@@ -86,6 +91,8 @@ void Form1::com_ban() {
     描画_桝輪郭(WHITE, best_to_x, best_to_y);
 
     com_secs += spent;
+    // The clock ran on while the piece blinked: show the total as charged.
+    描画_所有時間(com_side, com_secs);
     turn_start_time = day_clock();
     turn = man_side;
     if (mnu.KEIKA->isChecked()) Timer1->start();

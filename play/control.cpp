@@ -84,13 +84,15 @@ void Form1::GOTE_Click() {
     record_mode = false;
     rec_len = move_no;
 
-    // No turn_start_time here: the computer moves first and starts the human's clock.
+    // When the computer moves first, its move starts the human's clock.
     if (turn == NONE || move_no == 0) {
         man_side = GOTE;
         com_side = SENTE;
         turn = SENTE;
         com_ban();
     } else if (turn == man_side) {
+        // The human's turn starts now, not when the game was left.
+        turn_start_time = day_clock();
         MsgBox(kManToMove, kResumeTitle);
         resume_pending = false;
     } else if (turn == com_side) {

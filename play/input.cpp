@@ -173,8 +173,12 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
     // The time of this move, read from the day clock at the press itself, so the
     // charge is right whether or not the clock display is running.
     move_secs = 調査_経過秒(turn_start_time, day_clock());
-    手順保存(sel_x, sel_y, dst_x, dst_y, sel_piece, board[dst_x][dst_y], man_secs, man_secs + move_secs,
-             com_secs, com_secs);
+    // The record keeps both clocks as they stand after the move: between two
+    // humans the plus player's move is charged to its own clock.
+    const bool plus_moves = play_mode == MODE_MAN && turn == com_side;
+    手順保存(sel_x, sel_y, dst_x, dst_y, sel_piece, board[dst_x][dst_y], man_secs,
+             plus_moves ? man_secs : man_secs + move_secs, com_secs,
+             plus_moves ? com_secs + move_secs : com_secs);
     move_no += 1;
     描画_手数(move_no, WHITE);
     // Like the computer's entries, the human's hold the piece now on the destination.
@@ -193,6 +197,8 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
     if (play_mode == MODE_COM) {
         Timer1->stop();
         man_secs += move_secs;
+        // The time was read after the clock's last tick: show the total as charged.
+        描画_所有時間(man_side, man_secs);
         勢力調査();
         if (winner == man_side) {
             MsgBox(kYouWin, kEndTitle);
@@ -207,8 +213,10 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         // Each player's own clock is charged: the minus player's to man_secs.
         if (turn == man_side) {
             man_secs += move_secs;
+            描画_所有時間(man_side, man_secs);
         } else if (turn == com_side) {
             com_secs += move_secs;
+            描画_所有時間(com_side, com_secs);
         }
         if (turn == SENTE)
             turn = GOTE;

@@ -315,6 +315,35 @@ TEST(ComputerTurn, WaitsRunOnTheDayClockAndCountTheMoveTime) {
     }
 }
 
+// With the clock shown, the timer keeps ticking while the chosen piece blinks;
+// after the move the computer's clock shows the total it was charged, not the
+// time the blinks and the pause added on the screen.
+TEST(ComputerTurn, ComputersClockShowsTheChargedTotalAfterItsMove) {
+    for (double thinking : {0.5, 2.5}) {
+        Harness h;
+        set_up(h, {{9, 9, 9}, {1, 1, -9}, {3, 5, 2}});
+        Form1& f = h.f();
+        f.mnu.KEIKA->setChecked(true);
+        f.com_secs = 100;
+        int readings = 0;
+        f.day_clock = [&] {
+            if (++readings == 2) h.now += thinking;
+            return h.now;
+        };
+        auto idle = f.idle;
+        f.idle = [&, idle](int ms) {
+            idle(ms);
+            f.Timer1_Timer();  // the real wait lets the clock timer run
+        };
+        f.com_ban();
+        ASSERT_NEAR(f.com_secs, 100 + thinking, 1e-6);
+        std::vector<QImage> shown;
+        for (int x = -2; x <= 0; ++x) shown.push_back(h.cell_image(x, 10));
+        f.描画_所有時間(f.com_side, f.com_secs);
+        for (int x = -2; x <= 0; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x + 2]) << thinking << " cell " << x;
+    }
+}
+
 TEST(ComputerTurn, WaitEndsAfterItsTimeInSmallSlices) {
     struct Case {
         double seconds, start;
@@ -380,6 +409,26 @@ TEST(ComputerTurn, NoLegalMoveLosesTheGame) {
     EXPECT_EQ(h.waits_ms, 0);
     EXPECT_FALSE(f.Timer1->isActive());
     EXPECT_EQ(f.board[1][1], 9);
+}
+
+// A drop made when no step was legal still records a plus origin piece: taking
+// the move back reads its sign to clear the computer's last-move text.
+TEST(ComputerTurn, DropWithoutAnyLegalStepRecordsAPlusOriginPiece) {
+    Harness h;
+    set_up(h, {{1, 1, 9}, {1, 2, -1}, {2, 1, -1}, {2, 2, -1}, {9, 9, -9}}, {Form1::STAFF});
+    Form1& f = h.f();
+    f.com_ban();
+    ASSERT_EQ(f.rec_pos, 1);
+    EXPECT_EQ(f.rec_from_x[1], Form1::HAND_PLUS_X);
+    EXPECT_EQ(f.rec_piece_to[1], Form1::STAFF);
+    EXPECT_GT(f.rec_piece_from[1], 0);
+    // Taken back, the computer's last-move text goes and the minus player's stays.
+    f.描画_移動結果(f.man_side, 5, 5, -Form1::STAFF, Form1::WHITE);
+    const QImage minus_text = h.cell_image(14, 2);
+    const QImage plus_text = h.cell_image(-1, 9);
+    f.REPLAY_Click();
+    EXPECT_EQ(h.cell_image(14, 2), minus_text);
+    EXPECT_NE(h.cell_image(-1, 9), plus_text);
 }
 
 TEST(ComputerTurn, OneMoveRecordedAndTheSearchLeavesTheBoardAsItWas) {

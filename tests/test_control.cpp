@@ -395,4 +395,78 @@ TEST(GameControl, CommandsLeaveTheRecordFilePanelOpen) {
     }
 }
 
+// Resuming a game against the computer with the human to move restarts the
+// human's turn: the time the game stood still is charged to nobody.
+TEST(GameControl, ResumingWithTheHumanToMoveChargesOnlyTheTimeAfterwards) {
+    struct Case {
+        const char* name;
+        std::function<void(Form1&)> command;
+    };
+    const std::vector<Case> cases = {
+        {"先手", [](Form1& f) { f.SENTE_Click(); }},
+        {"後手", [](Form1& f) { f.GOTE_Click(); }},
+        {"スタート", [](Form1& f) { f.START_Click(); }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        f.GOTE_Click();  // the computer opens; the human is to move
+        ASSERT_EQ(f.turn, f.man_side) << c.name;
+        const double man_before = f.man_secs;
+        h.now += 1000;  // the game stands still (stepping through the record, say)
+        f.resume_pending = true;
+        c.command(f);
+        h.now += 5;  // the human thinks 5 s
+        h.press(1, 6);
+        h.press(1, 5);
+        ASSERT_GE(f.rec_pos, 2) << c.name;  // the human's move is the second
+        EXPECT_DOUBLE_EQ(f.rec_man_after[2] - f.rec_man_before[2], 5) << c.name;
+        EXPECT_DOUBLE_EQ(f.rec_man_after[2] - man_before, 5) << c.name;
+    }
+}
+
+// Whatever order the game commands come in, with moves between them, the two
+// players always carry opposite side identifiers and the side to move is one of them.
+TEST(GameControl, SidesStayOppositeThroughEveryCommand) {
+    struct Step {
+        const char* name;
+        std::function<void(Harness&)> act;
+    };
+    auto minus_moves = [](Harness& h) {
+        Form1& f = h.f();
+        for (int x = 1; x <= 9; ++x)
+            for (int y = 9; y >= 2; --y)
+                if (f.board[x][y] == -Form1::STAFF && f.board[x][y - 1] == Form1::EMPTY) {
+                    h.press(x, y);
+                    h.press(x, y - 1);
+                    return;
+                }
+    };
+    const std::vector<Step> steps = {
+        {"後手", [](Harness& h) { h.f().GOTE_Click(); }},
+        {"human move", minus_moves},
+        {"スタート", [](Harness& h) { h.f().START_Click(); }},
+        {"human move", minus_moves},
+        {"先手 with the computer to move", [](Harness& h) { h.f().SENTE_Click(); }},
+        {"human move", minus_moves},
+        {"後手 with the human to move", [](Harness& h) { h.f().GOTE_Click(); }},
+        {"スタート", [](Harness& h) { h.f().START_Click(); }},
+        {"先手 with the human to move", [](Harness& h) { h.f().SENTE_Click(); }},
+        {"human move", minus_moves},
+    };
+    Harness h;
+    name_sounds(h);
+    Form1& f = h.f();
+    for (const Step& s : steps) {
+        s.act(h);
+        ASSERT_EQ(f.winner, Form1::NONE) << s.name;
+        EXPECT_NE(f.man_side, f.com_side) << s.name;
+        EXPECT_TRUE(f.man_side == f.SENTE || f.man_side == f.GOTE) << s.name;
+        EXPECT_TRUE(f.com_side == f.SENTE || f.com_side == f.GOTE) << s.name;
+        EXPECT_TRUE(f.turn == f.man_side || f.turn == f.com_side) << s.name;
+    }
+    EXPECT_EQ(f.man_side, f.SENTE);  // 先手 with the human to move made the human first
+}
+
 }  // namespace

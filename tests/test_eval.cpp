@@ -160,6 +160,32 @@ TEST(Evaluation, ScoresInTenthsAtLevelThree) {
     for (const EvalCase& c : cases) EXPECT_EQ(score_case(f, c), c.tenths) << c.name;
 }
 
+// The danger flags at their boundaries: equal ranks threaten each other, a
+// weaker neighbour does not, and the chairman and the secretary have their own rules.
+TEST(Evaluation, DangerFlagsAtEqualRankAndForTheTwoSpecialPieces) {
+    const std::vector<EvalCase> cases = {
+        {"staff escapes an equal staff", {kPlusKing, kMinusKing, {5, 5, 2}, {4, 4, -2}}, 5, 5, 6, 6, 0, 102},
+        {"clerk leaves a weaker staff: no escape", {kPlusKing, kMinusKing, {5, 5, 3}, {4, 4, -2}}, 5, 5, 6, 6, 0, 3},
+        {"staff walks beside an equal staff", {kPlusKing, kMinusKing, {5, 5, 2}, {5, 7, -2}}, 5, 5, 5, 6, 0, -100},
+        {"secretary walks beside a minus secretary",
+         {kPlusKing, kMinusKing, {5, 5, 1}, {5, 7, -1}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         -50},
+        // A secretary leaving the minus chairman's side has fled too.
+        {"secretary leaves the minus chairman", {kPlusKing, {4, 4, -9}, {5, 5, 1}}, 5, 5, 6, 6, 0, 101},
+        // The chairman earns no escape bonus: 0.9 + 1 (advance) + 0.1 + 0.1 (closing in).
+        {"chairman steps away from a minus secretary", {{5, 5, 9}, {4, 4, -1}, kMinusKing}, 5, 5, 6, 6, 0, 21},
+    };
+    Harness h;
+    Form1& f = h.f();
+    ASSERT_EQ(f.com_level, 3);
+    for (const EvalCase& c : cases) EXPECT_EQ(score_case(f, c), c.tenths) << c.name;
+}
+
 TEST(Evaluation, LevelTwoDropsOnlyTheSecretaryAndChairmanTerms) {
     struct LevelCase {
         const char* name;

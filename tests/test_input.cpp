@@ -765,3 +765,85 @@ TEST(BoardInput, MoveShowsTheCounterAndTheLastMoveText) {
 }
 
 }  // namespace
+
+// Between two humans every move charges the mover's own clock, and the record
+// keeps the clocks exactly as they stand after the move, so stepping forward
+// (which restores them from the record) and saved files give the same times.
+TEST(BoardInput, HumanGameRecordKeepsTheClocksAsCharged) {
+    struct Case {
+        const char* name;
+        std::function<void(Harness&)> start;  // leaves a human game, the minus player to move
+    };
+    const std::vector<Case> cases = {
+        {"minus player first", [](Harness& h) { h.f().START_Click(); }},
+        // After the computer's opening the game goes on by hand: the minus player is second.
+        {"minus player second",
+         [](Harness& h) {
+             h.f().GOTE_Click();
+             h.f().START_Click();
+         }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        c.start(h);
+        ASSERT_EQ(f.play_mode, Form1::MODE_MAN) << c.name;
+        ASSERT_EQ(f.turn, f.man_side) << c.name;
+        f.man_secs = 30;
+        f.com_secs = 40;
+        const int first = f.rec_pos + 1;
+        f.turn_start_time = h.now;
+        h.now += 12.5;  // the minus player thinks 12.5 s
+        h.press(1, 6);
+        h.press(1, 5);
+        ASSERT_EQ(f.rec_pos, first) << c.name;
+        ASSERT_EQ(f.turn, f.com_side) << c.name;
+        h.now += 3;  // the plus player thinks 3 s
+        h.press(9, 4);
+        h.press(9, 5);
+        ASSERT_EQ(f.rec_pos, first + 1) << c.name;
+        EXPECT_DOUBLE_EQ(f.man_secs, 42.5) << c.name;
+        EXPECT_DOUBLE_EQ(f.com_secs, 43) << c.name;
+        const double man[3] = {30, 42.5, 42.5}, com[3] = {40, 40, 43};
+        for (int i = 0; i < 2; ++i) {
+            const int n = first + i;
+            EXPECT_DOUBLE_EQ(f.rec_man_before[n], man[i]) << c.name << " move " << i + 1;
+            EXPECT_DOUBLE_EQ(f.rec_man_after[n], man[i + 1]) << c.name << " move " << i + 1;
+            EXPECT_DOUBLE_EQ(f.rec_com_before[n], com[i]) << c.name << " move " << i + 1;
+            EXPECT_DOUBLE_EQ(f.rec_com_after[n], com[i + 1]) << c.name << " move " << i + 1;
+        }
+    }
+}
+
+// The move time is read when the move is made, after the clock's last tick:
+// the mover's clock then shows the total it was charged, in both modes.
+TEST(BoardInput, MoversClockShowsTheChargedTotalAfterTheMove) {
+    struct Case {
+        const char* name;
+        std::function<void(Form1&)> command;
+    };
+    const std::vector<Case> cases = {
+        {"between humans", [](Form1& f) { f.START_Click(); }},
+        {"against the computer", [](Form1& f) { f.SENTE_Click(); }},
+    };
+    for (const Case& c : cases) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        f.mnu.KEIKA->setChecked(true);
+        c.command(f);
+        f.man_secs = 100;
+        f.turn_start_time = h.now;
+        h.press(1, 6);
+        h.now += 4.99;
+        f.Timer1_Timer();  // the last tick shows 100 + 4 whole seconds
+        h.now += 0.02;
+        h.press(1, 5);
+        ASSERT_NEAR(f.man_secs, 105.01, 1e-6) << c.name;
+        std::vector<QImage> shown;
+        for (int x = 13; x <= 15; ++x) shown.push_back(h.cell_image(x, 10));
+        f.描画_所有時間(f.man_side, f.man_secs);
+        for (int x = 13; x <= 15; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x - 13]) << c.name << " cell " << x;
+    }
+}

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/play_support.h"
@@ -224,5 +225,55 @@ TEST_P(WholeGame, AgainstTheComputerToAResultWithMousePresses) {
 
 INSTANTIATE_TEST_SUITE_P(Velmora, WholeGame, ::testing::Values(true, false),
                          [](const auto& i) { return std::string(i.param ? "HumanFirst" : "HumanSecond"); });
+
+// Two humans play by hand, each taking its own time; stepping all the way back
+// and forward again brings back exactly the clocks of the game, whoever moved first.
+TEST(WholeGame, HumansGameSteppedBackAndForthKeepsBothClocks) {
+    struct Move {
+        int fx, fy, tx, ty;
+        double secs;
+    };
+    // The minus player's and the plus player's moves in turn, starting with the minus player.
+    const std::vector<Move> moves = {
+        {1, 6, 1, 5, 4.0}, {9, 4, 9, 5, 11.5}, {3, 6, 3, 5, 2.25}, {7, 4, 7, 5, 30.0}, {5, 6, 5, 5, 1.0},
+    };
+    for (bool minus_first : {true, false}) {
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        if (minus_first) {
+            f.START_Click();
+        } else {
+            f.GOTE_Click();  // the computer opens, then the game goes on by hand
+            f.START_Click();
+        }
+        const int first = f.rec_pos;
+        std::vector<std::pair<double, double>> clocks = {{f.man_secs, f.com_secs}};  // after each move
+        for (size_t i = 0; i < moves.size(); ++i) {
+            const Move& m = moves[i];
+            ASSERT_EQ(f.turn, i % 2 == 0 ? f.man_side : f.com_side) << minus_first << " move " << i;
+            h.now += m.secs;
+            h.press(m.fx, m.fy);
+            h.press(m.tx, m.ty);
+            ASSERT_EQ(f.rec_pos, first + static_cast<int>(i) + 1) << minus_first << " move " << i;
+            auto [man, com] = clocks.back();
+            (i % 2 == 0 ? man : com) += m.secs;
+            clocks.push_back({man, com});
+            EXPECT_DOUBLE_EQ(f.man_secs, man) << minus_first << " move " << i;
+            EXPECT_DOUBLE_EQ(f.com_secs, com) << minus_first << " move " << i;
+        }
+        for (size_t i = moves.size(); i-- > 0;) {
+            f.REPLAY_Click();
+            EXPECT_DOUBLE_EQ(f.man_secs, clocks[i].first) << minus_first << " back to " << i;
+            EXPECT_DOUBLE_EQ(f.com_secs, clocks[i].second) << minus_first << " back to " << i;
+        }
+        for (size_t i = 1; i <= moves.size(); ++i) {
+            f.AFTER_Click();
+            EXPECT_EQ(f.rec_pos, first + static_cast<int>(i)) << minus_first;
+            EXPECT_DOUBLE_EQ(f.man_secs, clocks[i].first) << minus_first << " forward to " << i;
+            EXPECT_DOUBLE_EQ(f.com_secs, clocks[i].second) << minus_first << " forward to " << i;
+        }
+    }
+}
 
 }  // namespace
