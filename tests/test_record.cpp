@@ -252,8 +252,8 @@ TEST(Notation, SteppingShowsAndErasesTheMoversText) {
 
 // What the board input hands to the record, move by move, for moves made with
 // the mouse in a game between two humans: the picked square or hand cell, the
-// destination, the piece that stood there, the picked piece over it, and every
-// move's time charged to the MAN columns.
+// destination, the piece that stood there, the picked piece over it, and both
+// clocks as they stand before and after, each move charged to its mover.
 TEST(Record, MovesMadeWithTheMouseAreStoredColumnByColumn) {
     Harness h;
     recplay::name_sounds(h);
@@ -266,9 +266,9 @@ TEST(Record, MovesMadeWithTheMouseAreStoredColumnByColumn) {
         double want[11];
     } moves[] = {
         {5, 6, 5, 5, {5, 6, 5, 5, Form1::EMPTY, -2, -2, 0, 3, 0, 0}},   // minus staff, nothing taken
-        {5, 4, 5, 5, {5, 4, 5, 5, -2, 2, 2, 3, 6, 0, 0}},               // plus staff takes it
+        {5, 4, 5, 5, {5, 4, 5, 5, -2, 2, 2, 3, 3, 0, 3}},               // plus staff takes it
         {4, 9, 4, 8, {4, 9, 4, 8, Form1::EMPTY, -1, -1, 3, 6, 3, 3}},   // minus secretary
-        {-1, 7, 4, 5, {-1, 7, 4, 5, Form1::EMPTY, 2, 2, 6, 9, 3, 3}},   // plus drops the staff: hand row 9 - 2
+        {-1, 7, 4, 5, {-1, 7, 4, 5, Form1::EMPTY, 2, 2, 6, 6, 3, 6}},   // plus drops the staff: hand row 9 - 2
     };
     int n = 0;
     for (const auto& m : moves) {
