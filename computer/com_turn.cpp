@@ -2,6 +2,8 @@
 // the real board; the best candidate blinks, moves and is announced.
 #include "app/form1.h"
 
+#include <QSignalBlocker>
+
 #include <algorithm>
 #include <cmath>
 
@@ -163,6 +165,9 @@ void Form1::com_探索() {
 }
 
 void Form1::待ち時間(double IN_秒) {
+    // The window keeps painting, but the clock's tick waits: while the computer
+    // blinks and pauses its clock shows what the search alone has used.
+    const QSignalBlocker hold_clock(Timer1);
     const double start = day_clock();
     for (;;) {
         const double elapsed = 調査_経過秒(start, day_clock());

@@ -115,7 +115,7 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
                                                   QDir::Name | QDir::IgnoreCase);
     for (const QString& sub : subs) add(QDir(here).absoluteFilePath(sub), sub, depth, false);
     f.Dir1->setCurrentRow(-1);
-    f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1), QAbstractItemView::PositionAtTop);
+    f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1), QAbstractItemView::PositionAtCenter);
 }
 
 // Fills the file list with the record files of `folder`.
@@ -282,6 +282,9 @@ void Form1::File1_Click(const QString& file_name) {
         return QString(d.decode(b));
     };
     const QString game = decode(header[0]), top = decode(header[1]), bottom = decode(header[2]);
+    // The game name stands where the top player's clock is shown: clear the
+    // clock so the name can be read; the first step forward shows it again.
+    消去_所有時間(com_side);
     描画_テキスト(取得_棋譜のX座標(game) - kGameNameShift, kHeaderBelowY, game, LIGHT_RED, kHeaderPoints);
     描画_テキスト(取得_棋譜のX座標(top), kHeaderAboveY, top, WHITE, kHeaderPoints);
     描画_テキスト(取得_棋譜のX座標(bottom), kHeaderBelowY, bottom, WHITE, kHeaderPoints);

@@ -538,3 +538,27 @@ TEST(ComputerTurn, ThinkingIsShownBeforeTheSearchAndReplacedByTheMove) {
     EXPECT_NE(status(), thinking);
     EXPECT_NE(status(), cleared);
 }
+
+// The real wait lets the window paint, and with it the clock's timer could
+// fire; during the computer's blink and pause the tick is held back, so its
+// clock shows only what the search used.
+TEST(ComputerTurn, ClockTickIsHeldDuringTheBlinkAndPause) {
+    Harness h;
+    Form1& f = h.f();
+    f.SENTE_Click();
+    ASSERT_TRUE(f.mnu.KEIKA->isChecked());
+    int waits = 0, unblocked = 0;
+    const auto fake_idle = f.idle;
+    f.idle = [&](int ms) {
+        ++waits;
+        unblocked += !f.Timer1->signalsBlocked();
+        fake_idle(ms);
+    };
+    h.press(7, 6);
+    h.press(7, 5);
+    ASSERT_EQ(f.move_no, 2);
+    EXPECT_GT(waits, 0);
+    EXPECT_EQ(unblocked, 0);
+    EXPECT_FALSE(f.Timer1->signalsBlocked()) << "the tick runs again once the computer has moved";
+    EXPECT_TRUE(f.Timer1->isActive());
+}

@@ -734,6 +734,8 @@ TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
         // Bytes that are no Shift-JIS show as the decoder renders them.
         const QString game = c.game == "?1" ? Harness::from_sjis("\x81") : c.game;
         const QString bottom = c.bottom == "?2" ? Harness::from_sjis("\xff\xfe") : c.bottom;
+        // The top player's clock makes way for the game name.
+        g.消去_所有時間(g.com_side);
         g.描画_テキスト(g.取得_棋譜のX座標(game) - 3000, 6350, game, Form1::LIGHT_RED, 12);
         g.描画_テキスト(g.取得_棋譜のX座標(c.top), 100, c.top, Form1::WHITE, 12);
         g.描画_テキスト(g.取得_棋譜のX座標(bottom), 6350, bottom, Form1::WHITE, 12);
