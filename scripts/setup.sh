@@ -8,7 +8,7 @@ PACKAGES=(
   fonts-ipafont-mincho
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick xdotool
   desktop-file-utils appstream dpkg-dev fakeroot file
 )
 missing=()
