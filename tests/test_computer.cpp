@@ -518,7 +518,6 @@ TEST(ComputerTurn, PinnedMovesFromTheStartAndInAMiddleGame) {
 TEST(ComputerTurn, ThinkingIsShownBeforeTheSearchAndReplacedByTheMove) {
     Harness h;
     Form1& f = h.f();
-    if (f.絵(Form1::SECRETARY).isNull()) GTEST_SKIP() << "the pictures are not drawn in this build";
     // The status cells (-2, 9) .. (0, 9) below the plus hand.
     auto status = [&] { return h.cell_image(-2, 9, 99, 41); };
     f.消去_思考中();

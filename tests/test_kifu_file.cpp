@@ -711,10 +711,6 @@ TEST(RoundTrip, SavedGameReplaysToTheSamePositionHandsAndClocks) {
 // The three header lines, printed where their length puts them; a line the
 // file does not have prints the one read last.
 TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
-    {
-        Harness probe;
-        if (!recplay::drawing_paints(probe)) GTEST_SKIP() << "the drawing procedures do not paint yet";
-    }
     const struct {
         QByteArray bytes;
         QString game, top, bottom;

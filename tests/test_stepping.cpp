@@ -361,7 +361,6 @@ TEST(Stepping, TakingBackACaptureWhosePieceWasDroppedIsRefused) {
 TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
     Game g;
     Form1& f = g.f;
-    if (!recplay::drawing_paints(g.h)) GTEST_SKIP() << "the drawing procedures do not paint yet";
     // Captures into both hands, a second piece of a kind, drops from both hands.
     human(f, 5, 6, 5, 5, 1);
     computer(f, 5, 4, 5, 5, 2);    // plus takes a staff

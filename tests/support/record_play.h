@@ -106,16 +106,4 @@ inline bool same_position(const Snapshot& a, const Snapshot& b) {
            a.hand_count_minus == b.hand_count_minus && a.hand_count_plus == b.hand_count_plus;
 }
 
-// Whether the drawing procedures paint yet: text printed on an empty area
-// changes the canvas.
-inline bool drawing_paints(Harness& h) {
-    Form1& f = h.f();
-    const QImage before = h.cell_image(16, 6);
-    f.描画_テキスト(f.board_left + 16 * f.cell_w, f.board_top + 6 * f.cell_h, QStringLiteral("会"),
-                    Form1::WHITE, 12);
-    const bool paints = h.cell_image(16, 6) != before;
-    f.描画_絵(f.bg_kind, 16, 6);
-    return paints;
-}
-
 }  // namespace recplay
