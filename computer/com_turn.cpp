@@ -107,6 +107,18 @@ void Form1::com_探索() {
     best_from_x = best_from_y = best_to_x = best_to_y = 0;
     best_piece = best_origin_piece = EMPTY;
 
+    // Only a strictly better score replaces the best: the first of equals stays.
+    auto keep = [this](int v, int fx, int fy, int tx, int ty, int p) {
+        if (v <= best_score) return false;
+        best_score = v;
+        best_from_x = fx;
+        best_from_y = fy;
+        best_to_x = tx;
+        best_to_y = ty;
+        best_piece = p;
+        return true;
+    };
+
     bool stop = false;
     for (int x = 1; x <= BOARD_N && !stop; ++x) {
         // The search never returns to the event loop, so it ticks the clock itself.
@@ -125,13 +137,8 @@ void Form1::com_探索() {
                     const int v = 盤評価(c, x, y, tx, ty);
                     board[tx][ty] = c;
                     board[x][y] = p;
-                    if (v > best_score) {
-                        best_score = v;
-                        best_from_x = x;
-                        best_from_y = y;
-                        best_to_x = tx;
-                        best_to_y = ty;
-                        best_piece = best_origin_piece = p;
+                    if (keep(v, x, y, tx, ty, p)) {
+                        best_origin_piece = p;
                         if (c == -CHAIRMAN) stop = true;
                     }
                 }
@@ -150,15 +157,7 @@ void Form1::com_探索() {
                     勢力調査();
                     const int v = 盤評価(EMPTY, HAND_PLUS_X, k, tx, ty);
                     board[tx][ty] = EMPTY;
-                    if (v > best_score) {
-                        best_score = v;
-                        best_from_x = HAND_PLUS_X;
-                        best_from_y = k;
-                        best_to_x = tx;
-                        best_to_y = ty;
-                        best_piece = p;
-                        if (best_score >= kStopDrops) stop = true;
-                    }
+                    if (keep(v, HAND_PLUS_X, k, tx, ty, p) && best_score >= kStopDrops) stop = true;
                 }
         }
     }
