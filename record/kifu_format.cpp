@@ -68,23 +68,26 @@ QByteArray 書式_指し手行(const 指し手行& 行) {
 }
 
 double 読取_数値(QStringView 文字列) {
-    QString s;
-    s.reserve(文字列.size());
-    for (QChar c : 文字列)
-        if (!空白か(c)) s += c;
+    // Read in place, stepping over the blanks: no copy of the text is made.
+    const qsizetype n = 文字列.size();
     qsizetype i = 0;
+    auto skip = [&] {
+        while (i < n && 空白か(文字列[i])) ++i;
+    };
+    skip();
     double sign = 1;
-    if (i < s.size() && (s[i] == u'+' || s[i] == u'-')) {
-        if (s[i] == u'-') sign = -1;
+    if (i < n && (文字列[i] == u'+' || 文字列[i] == u'-')) {
+        if (文字列[i] == u'-') sign = -1;
         ++i;
+        skip();
     }
     double v = 0;
-    for (; i < s.size() && 数字か(s[i]); ++i)
-        if (v < kReadLimit) v = v * 10 + (s[i].unicode() - u'0');
-    if (i < s.size() && s[i] == u'.') {
+    for (; i < n && 数字か(文字列[i]); ++i, skip())
+        if (v < kReadLimit) v = v * 10 + (文字列[i].unicode() - u'0');
+    if (i < n && 文字列[i] == u'.') {
         double scale = 0.1;
-        for (++i; i < s.size() && 数字か(s[i]); ++i) {
-            v += scale * (s[i].unicode() - u'0');
+        for (++i, skip(); i < n && 数字か(文字列[i]); ++i, skip()) {
+            v += scale * (文字列[i].unicode() - u'0');
             scale /= 10;
         }
     }
