@@ -74,7 +74,7 @@ const QImage& Form1::絵(int 駒種類) const {
 
 void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
     const QImage& pic = 絵(駒種類);
-    if (pic.isNull()) return;
+    if (pic.isNull() || canvas.isNull()) return;
     const qreal dpr = canvas_dpr;
     const int dx = to_device(board_left + 座標X * cell_w, dpr);
     const int dy = to_device(board_top + 座標Y * cell_h, dpr);
@@ -88,6 +88,7 @@ void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
 }
 
 void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
+    if (canvas.isNull()) return;
     const qreal dpr = canvas_dpr;
     const int x0 = to_device(board_left + 座標X * cell_w, dpr);
     const int y0 = to_device(board_top + 座標Y * cell_h, dpr);
@@ -135,7 +136,7 @@ void Form1::描画_文字列(double 入力X, double 入力Y, int 数値, int 色
 }
 
 void Form1::描画_テキスト(double x_twips, double y_twips, const QString& text, int 色, int ポイント) {
-    if (text.isEmpty()) return;
+    if (text.isEmpty() || canvas.isNull()) return;
     const qreal dpr = canvas_dpr;
     QFont f = text_font;
     // Points to pixels at 96 dpi, whatever the screen says: the canvas's own
