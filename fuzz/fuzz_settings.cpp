@@ -1,9 +1,13 @@
 // Feeds arbitrary bytes to the settings-file reader of one long-lived window.
+// The file lies in a folder in memory when the system has one (/dev/shm), the
+// configuration folder is a private one, and the canvas is dropped, so the
+// background a line chooses is applied but not painted.
 #include "app/form1.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -11,8 +15,14 @@
 #include <memory>
 
 namespace {
+QString temp_template() {
+    const QString shm = QStringLiteral("/dev/shm");
+    const QString base = QFileInfo(shm).isDir() && QFileInfo(shm).isWritable() ? shm : QDir::tempPath();
+    return base + QStringLiteral("/fuzz_settings-XXXXXX");
+}
+
 struct World {
-    QTemporaryDir dir;
+    QTemporaryDir dir{temp_template()};
     std::unique_ptr<QApplication> app;
     std::unique_ptr<Form1> form;
 };
@@ -27,12 +37,15 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     world = new World;
     world->app = std::make_unique<QApplication>(argc_, argv_);
     QDir::setCurrent(world->dir.path());
+    // A save that falls back to the configuration folder stays in the private folder.
+    setenv("XDG_CONFIG_HOME", QDir(world->dir.path()).filePath("config").toLocal8Bit().constData(), 1);
     world->form = std::make_unique<Form1>();
     Form1& f = *world->form;
     f.msgbox = [](const QString&, const QString&, int, int) { return static_cast<int>(ID_OK); };
     f.idle = [](int) {};
     f.refresh = [] {};
     f.quit_program = [] {};
+    f.canvas = QImage();
     return 0;
 }
 
