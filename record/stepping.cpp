@@ -39,7 +39,8 @@ bool 調査_棋譜データ(const Form1& f, int n, bool forward) {
         if (!盤内(fy)) return false;
     } else {
         if (!盤内(fy) || (fx == tx && fy == ty)) return false;
-        if (from == Form1::EMPTY || (from > 0) != (to > 0)) return false;
+        // A step keeps its piece: no rank ever changes on the board.
+        if (from != to) return false;
     }
     if (forward) {
         if (f.board[tx][ty] != cap) return false;

@@ -299,6 +299,7 @@ TEST(Stepping, BrokenEntriesAreRefusedAndChangeNothing) {
         {"drop from column 10", {10, 3, 5, 5, -2, -2, 0, 0, 1, 0, 0}, true},
         {"drop from hand row 0", {11, 0, 5, 5, -2, -2, 0, 0, 1, 0, 0}, true},
         {"sides mixed up", {7, 6, 7, 5, 2, -2, 0, 0, 1, 0, 0}, true},
+        {"a piece that changes its rank", {7, 6, 7, 5, -2, -3, 0, 0, 1, 0, 0}, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
