@@ -74,12 +74,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         f.AFTER_Click();
         if (f.rec_pos == before) break;
         if (f.rec_pos != before + 1) fail("a step forward moved by more than one entry");
+        // Every step keeps the 17 + 17 pieces between the board and the hands.
+        if (!f.調査_局面整合()) fail("a step forward lost or made a piece");
     }
     const int reached = f.rec_pos;
     for (int n = 0; n < reached; ++n) {
         const int before = f.rec_pos;
         f.REPLAY_Click();
         if (f.rec_pos != before - 1) fail("a step back of an entry made forward was refused");
+        if (!f.調査_局面整合()) fail("a step back lost or made a piece");
     }
     if (f.rec_pos != 0 || f.move_no != 0) fail("not back at the start");
     for (int x = 1; x <= 9; ++x)
