@@ -117,6 +117,7 @@ void Form1::描画_数値(double 入力X, double 入力Y, const QString& 数値,
 }
 
 void Form1::描画_数値(double 入力X, double 入力Y, int 数値, int 色, int モード, int フォントサイズ) {
+    if (canvas.isNull()) return;  // nothing to paint on: not even formatted
     if (モード != 0) {
         描画_数値(入力X, 入力Y, 数値 >= 1 && 数値 <= 9 ? QString::number(数値) : QString(), 色, モード, フォントサイズ);
         return;
