@@ -22,6 +22,9 @@ void Form1::START_Click() {
     turn_start_time = day_clock();
     if (mnu.KEIKA->isChecked()) Timer1->start();
     play_mode = MODE_MAN;
+    // The redraw above cleared any pick's outline; the pick goes with it, as
+    // the player to move may change below.
+    click_phase = 0;
 
     if (turn == NONE || move_no == 0) {
         man_side = SENTE;
@@ -47,7 +50,9 @@ void Form1::SENTE_Click() {
     play_mode = MODE_COM;
     record_mode = false;
     // Play goes on from the shown position: later moves leave the record.
-    rec_len = move_no;
+    // The shown position is the record's, not the move counter's: after a
+    // reversal the counter runs on while the record starts again.
+    rec_len = rec_pos;
 
     turn_start_time = day_clock();
     // The clock runs against the computer whether or not it is shown.
@@ -82,7 +87,7 @@ void Form1::GOTE_Click() {
     click_phase = 0;
     play_mode = MODE_COM;
     record_mode = false;
-    rec_len = move_no;
+    rec_len = rec_pos;
 
     // When the computer moves first, its move starts the human's clock.
     if (turn == NONE || move_no == 0) {

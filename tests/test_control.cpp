@@ -470,3 +470,36 @@ TEST(GameControl, SidesStayOppositeThroughEveryCommand) {
 }
 
 }  // namespace
+
+// スタート before the first move gives the move to the first player: a piece
+// the other player had picked is dropped, so the first player cannot move it.
+TEST(GameControl, StartDropsAPickOfThePlayerWhoLosesTheMove) {
+    Harness h;
+    Form1& f = h.f();
+    f.START_Click();
+    f.turn = f.com_side;       // the plus player to move, as after a step back
+    h.press(6, 1);             // picks its secretary
+    ASSERT_EQ(f.click_phase, 1);
+    f.START_Click();
+    ASSERT_EQ(f.turn, f.man_side);
+    EXPECT_EQ(f.click_phase, 0);
+    h.press(6, 2);
+    EXPECT_EQ(f.board[6][1], Form1::SECRETARY);
+    EXPECT_EQ(f.board[6][2], Form1::EMPTY);
+    EXPECT_EQ(f.rec_pos, 0);
+}
+
+// After a reversal the move counter runs on but the record starts again:
+// 先手 cuts the record at the shown entry, not at the move counter.
+TEST(GameControl, SenteAfterAReversalKeepsTheRecordWithinItsEntries) {
+    Harness h;
+    Form1& f = h.f();
+    f.START_Click();
+    h.press(7, 6);
+    h.press(7, 5);
+    f.REVERSE_Click();
+    ASSERT_EQ(f.move_no, 1);
+    ASSERT_EQ(f.rec_pos, 0);
+    f.SENTE_Click();
+    EXPECT_EQ(f.rec_len, 0);
+}
