@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds every fuzzer with clang and libFuzzer and runs each one for a while:
 #   scripts/fuzz.sh [seconds per fuzzer, default 30]
-# fuzz/fuzz_<name>.cpp starts from a copy of fuzz/corpus/<name>/; a crash
-# leaves its input in build-fuzz/crashes/<name>/ and makes the script fail.
+# fuzz/fuzz_<name>.cpp starts from a copy of fuzz/corpus/<name>/ (and uses
+# fuzz/<name>.dict when there is one); a crash leaves its input in
+# build-fuzz/crashes/<name>/ and makes the script fail.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
@@ -25,9 +26,11 @@ for src in "$top"/fuzz/fuzz_*.cpp; do
   rm -rf "$corpus"
   mkdir -p "$corpus" "$crashes"
   if [ -d "$top/fuzz/corpus/$name" ]; then cp -R "$top/fuzz/corpus/$name/." "$corpus/"; fi
+  extra=()
+  if [ -f "$top/fuzz/$name.dict" ]; then extra+=("-dict=$top/fuzz/$name.dict"); fi
   echo "== $fuzzer: ${seconds}s on $(find "$corpus" -type f | wc -l) seed files"
   if ! "$dir/bin/$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-       -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus"; then
+       -artifact_prefix="$crashes/" -print_final_stats=1 ${extra[@]+"${extra[@]}"} "$corpus"; then
     echo "== $fuzzer FAILED: the input is in $crashes/ (add it to fuzz/corpus/$name/ once fixed)"
     status=1
   fi
