@@ -35,10 +35,14 @@
 #include "app/form1.h"
 
 namespace {
-constexpr size_t kMaxBytes = 4096;
+// A hundred commands and more, or a record of up to 510 bytes and fewer commands.
+constexpr size_t kMaxBytes = 512;
 constexpr int kMaxBoxesPerCommand = 3;
 constexpr int kNearlyFull = 490;
 constexpr double kMorning = 10 * 3600.0;
+// Command codes: 0..27 the menu commands, answers and time; the rest (a third)
+// are presses, the commonest thing a player does.
+constexpr int kCommands = 42;
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "fuzz_play: %s\n", what);
@@ -148,6 +152,8 @@ struct World {
     int boxes = 0;          // boxes shown by the current command
     int answer = ID_YES;    // the answer to the next question box
     bool ended = false;     // the program was told to end
+    bool settings_read_only = false;
+    bool files_written = false;  // record files may lie in the folder
     Snapshot fresh{};
     Snapshot nearly_full{};
     Position start{};       // the starting position of a new game
@@ -218,6 +224,13 @@ void check_pick(const Form1& f) {
     if (!own) fail("a press left a piece of the other player picked as the presser's own");
 }
 
+// Closes the record panel and empties its file list and fields.
+void tidy(Form1& f) {
+    f.描画_可視(false, false, false);
+    f.描画_棋譜_IO(1);
+    f.File1->clear();
+}
+
 const char* const kNames[] = {"", "a", "対局", "名人", " ", "x/y", "a\nb", "長い名前の対局者です", "?*"};
 }  // namespace
 
@@ -241,6 +254,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     f.idle = [](int ms) { world->now = std::fmod(world->now + ms / 1000.0, 86400.0); };
     f.refresh = [] {};
     f.quit_program = [] { world->ended = true; };
+    const auto writable = f.settings_writable;
+    f.settings_writable = [writable](const QString& path) { return !world->settings_read_only && writable(path); };
     f.canvas = QImage();
     f.初期設定();
     w.fresh = Snapshot::of(f);
@@ -265,25 +280,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto next = [&]() -> int { return at < size ? data[at++] : 0; };
 
     // The same place for every script.
-    clear_folder(w.dir.path());
-    f.描画_可視(false, false, false);
-    f.描画_棋譜_IO(1);
-    f.File1->clear();
+    if (w.files_written) clear_folder(w.dir.path());
+    w.files_written = false;
+    tidy(f);
     f.terminated = false;
     w.ended = false;
     w.now = kMorning;
     w.answer = ID_YES;
     w.boxes = 0;
-    switch (next() % 3) {
+    const int opening = next();
+    // Half the scripts run in a folder the settings cannot be written to: the
+    // options then stay in memory, as on a read-only folder.
+    w.settings_read_only = (opening / 3) % 2 == 1;
+    switch (opening % 3) {
         case 0:
             w.fresh.restore(f);
             break;
         case 1: {
             w.fresh.restore(f);
-            const size_t len = std::min<size_t>(static_cast<size_t>(next()) * 16, size - at);
+            const size_t len = std::min<size_t>(static_cast<size_t>(next()) * 2, size - at);
             const QByteArray bytes(reinterpret_cast<const char*>(data + at), static_cast<qsizetype>(len));
             at += len;
             // Also a file of the folder, so a click on the list loads it again.
+            w.files_written = true;
             QFile out(QDir(w.dir.path()).filePath(QStringLiteral("script.棋譜")));
             if (out.open(QIODevice::WriteOnly)) out.write(bytes);
             out.close();
@@ -307,7 +326,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const int before_pos = f.rec_pos;
         bool stepped_back = false, pressed = false;
         w.boxes = 0;
-        switch (command % 32) {
+        switch (command % kCommands) {
             case 0: f.mnu.START->trigger(); break;
             case 1: f.mnu.SENTE->trigger(); break;
             case 2: f.mnu.GOTE->trigger(); break;
@@ -330,7 +349,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 QLineEdit* const fields[] = {f.Text1, f.Text2, f.Text3, f.Text4};
                 const int count = static_cast<int>(sizeof kNames / sizeof kNames[0]);
                 for (QLineEdit* t : fields) t->setText(QString::fromUtf8(kNames[next() % count]));
-                if (!f.Command1->isHidden()) f.Command1->click();
+                if (!f.Command1->isHidden()) {
+                    w.files_written = true;
+                    f.Command1->click();
+                }
                 break;
             }
             case 14: {
@@ -385,7 +407,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (w.trace)
             std::fprintf(stderr, "command %d: turn %d man %d com %d mode %d rec %d/%d move %d phase %d sel %d,%d=%d winner %d boxes %d\n",
-                         command % 32, f.turn, f.man_side, f.com_side, f.play_mode, f.rec_pos, f.rec_len, f.move_no,
+                         command % kCommands, f.turn, f.man_side, f.com_side, f.play_mode, f.rec_pos, f.rec_len, f.move_no,
                          f.click_phase, f.sel_x, f.sel_y, f.sel_piece, f.winner, w.boxes);
         check_state(f);
         if (pressed) check_pick(f);
@@ -400,5 +422,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
     }
+    // What the script opened goes away with it, so an execution gives back
+    // what it took and the fuzzer's leak check stays quiet.
+    tidy(f);
     return 0;
 }

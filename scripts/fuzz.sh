@@ -28,6 +28,11 @@ for src in "$top"/fuzz/fuzz_*.cpp; do
   if [ -d "$top/fuzz/corpus/$name" ]; then cp -R "$top/fuzz/corpus/$name/." "$corpus/"; fi
   extra=()
   if [ -f "$top/fuzz/$name.dict" ]; then extra+=("-dict=$top/fuzz/$name.dict"); fi
+  # The fuzzers refuse longer inputs: a full record file, a script of some hundred commands.
+  case "$name" in
+    kifu) extra+=("-max_len=24576") ;;
+    play) extra+=("-max_len=512") ;;
+  esac
   echo "== $fuzzer: ${seconds}s on $(find "$corpus" -type f | wc -l) seed files"
   if ! "$dir/bin/$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
        -artifact_prefix="$crashes/" -print_final_stats=1 ${extra[@]+"${extra[@]}"} "$corpus"; then

@@ -73,8 +73,9 @@ const QImage& Form1::絵(int 駒種類) const {
 }
 
 void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
+    if (canvas.isNull()) return;
     const QImage& pic = 絵(駒種類);
-    if (pic.isNull() || canvas.isNull()) return;
+    if (pic.isNull()) return;
     const qreal dpr = canvas_dpr;
     const int dx = to_device(board_left + 座標X * cell_w, dpr);
     const int dy = to_device(board_top + 座標Y * cell_h, dpr);
