@@ -63,6 +63,12 @@ void ladder_step(Form1& f, int direction) {
         return;
     }
     f.rec_len = 0;
+    // A pick made before the step may name a piece the step takes away: it is dropped.
+    if (f.click_phase == 1) {
+        f.描画_移動可能桝色(f.sel_x, f.sel_y, f.grid_colour, f.sel_piece);
+        f.描画_桝輪郭(f.grid_colour, f.sel_x, f.sel_y);
+        f.click_phase = 0;
+    }
 
     const int from = f.handicap_level;
     const int to = from + direction;

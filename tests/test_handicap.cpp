@@ -311,3 +311,20 @@ TEST(HandicapLadder, EveryGradeShowsItsText) {
 }
 
 }  // namespace
+
+// A piece picked before a step of the ladder may be the one the step takes
+// off: the pick is dropped, so no move can bring that piece back.
+TEST(HandicapLadder, AStepDropsAPickMadeBeforeIt) {
+    Harness h;
+    Form1& f = h.f();
+    f.START_Click();
+    h.press(5, 8);                    // the minus president
+    ASSERT_EQ(f.click_phase, 1);
+    f.LEBEL_DOWN_Click();
+    f.LEBEL_DOWN_Click();             // 8段 takes the president off
+    ASSERT_EQ(f.board[5][8], Form1::EMPTY);
+    EXPECT_EQ(f.click_phase, 0);
+    h.press(5, 7);
+    EXPECT_EQ(f.board[5][7], Form1::EMPTY);
+    EXPECT_EQ(f.rec_pos, 0);
+}
