@@ -1,6 +1,6 @@
 // Plays the whole program from a script. The first byte chooses the start:
 // a new game, a record loaded from the bytes that follow, or a game whose
-// record is nearly full (490 to 499 moves). Then each byte chooses a command
+// record is nearly full (490 to 499 moves, either player having opened). Then each byte chooses a command
 // and the next ones its arguments: every menu command, typing the four fields
 // of the save panel and RETURN, a click on a listed file, a press on any grid
 // cell (board, both hands, labels, far outside), the answer to the next
@@ -156,6 +156,7 @@ struct World {
     bool files_written = false;  // record files may lie in the folder
     Snapshot fresh{};
     Snapshot nearly_full{};
+    Snapshot nearly_full_plus_first{};
     Position start{};       // the starting position of a new game
     // VELMORA_FUZZ_TRACE=1 prints every command and the state after it.
     bool trace = std::getenv("VELMORA_FUZZ_TRACE") != nullptr;
@@ -172,9 +173,11 @@ void press(Form1& f, double x, double y) {
 
 // The shuffle that fills the record: the two secretaries on the left of each
 // back row step out and back, minus player first.
-void shuffle_move(Form1& f, int n) {
+// With plus_first the plus player opens (as the computer does after 後手).
+void shuffle_move(Form1& f, int n, bool plus_first = false) {
     static constexpr int kMoves[4][4] = {{4, 9, 4, 8}, {6, 1, 6, 2}, {4, 8, 4, 9}, {6, 2, 6, 1}};
-    const int* m = kMoves[n % 4];
+    static constexpr int kPlusFirst[4][4] = {{6, 1, 6, 2}, {4, 9, 4, 8}, {6, 2, 6, 1}, {4, 8, 4, 9}};
+    const int* m = plus_first ? kPlusFirst[n % 4] : kMoves[n % 4];
     press(f, m[0], m[1]);
     press(f, m[2], m[3]);
 }
@@ -263,11 +266,19 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // The set-up below is no command of a script: its boxes are not counted.
     w.boxes = -1000000;
 
-    // A game between two humans played to the edge of a full record.
+    // Games between two humans played to the edge of a full record: one the
+    // minus player opened, one the plus player opened (the board turned
+    // before the first move), so that either player may make the 500th move.
     f.START_Click();
     for (int n = 0; n < kNearlyFull; ++n) shuffle_move(f, n);
     if (f.rec_pos != kNearlyFull) fail("the shuffle did not fill the record");
     w.nearly_full = Snapshot::of(f);
+    w.fresh.restore(f);
+    f.START_Click();
+    f.REVERSE_Click();  // the same position, the plus player to move
+    for (int n = 0; n < kNearlyFull; ++n) shuffle_move(f, n, true);
+    if (f.rec_pos != kNearlyFull || f.rec_piece_from[1] < 1) fail("the plus player's shuffle did not fill the record");
+    w.nearly_full_plus_first = Snapshot::of(f);
     w.boxes = 0;
     return 0;
 }
@@ -291,8 +302,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int opening = next();
     // Half the scripts run in a folder the settings cannot be written to: the
     // options then stay in memory, as on a read-only folder.
-    w.settings_read_only = (opening / 3) % 2 == 1;
-    switch (opening % 3) {
+    w.settings_read_only = (opening / 4) % 2 == 1;
+    switch (opening % 4) {
         case 0:
             w.fresh.restore(f);
             break;
@@ -310,9 +321,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
         default: {
-            w.nearly_full.restore(f);
+            const bool plus_first = opening % 4 == 3;
+            (plus_first ? w.nearly_full_plus_first : w.nearly_full).restore(f);
             const int extra = next() % 10;
-            for (int n = 0; n < extra; ++n) shuffle_move(f, kNearlyFull + n);
+            for (int n = 0; n < extra; ++n) shuffle_move(f, kNearlyFull + n, plus_first);
             break;
         }
     }
