@@ -352,7 +352,11 @@ public:
     // ===================================================================
     BoardView* view = nullptr;
     bool terminated = false;
+    // The window still has to be put at the screen's top-left corner, frame
+    // and all: the frame is only known once a window manager has framed it.
+    bool place_pending = false;
     void Form_Load();
+    void 配置_ウィンドウ();
     void 終了処理();
     void OWARI_Click();
     void VER_Click();
@@ -361,5 +365,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };
