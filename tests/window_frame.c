@@ -52,6 +52,16 @@ static int frame_extents(Display* d, Window w, long ext[4]) {
     return 1;
 }
 
+/* Sleeps until the X server has something to say, or a tenth of a second at most. */
+static void wait_for_events(Display* d) {
+    int fd = ConnectionNumber(d);
+    fd_set s;
+    FD_ZERO(&s);
+    FD_SET(fd, &s);
+    struct timeval tv = {0, 100000};
+    select(fd + 1, &s, NULL, NULL, &tv);
+}
+
 int main(int argc, char** argv) {
     int wm = argc > 1 && strcmp(argv[1], "--wm") == 0;
     char** cmd = argv + 1 + wm;
@@ -89,12 +99,7 @@ int main(int argc, char** argv) {
             }
             XEvent e;
             while (XPending(d)) XNextEvent(d, &e);
-            int fd = ConnectionNumber(d);
-            fd_set s;
-            FD_ZERO(&s);
-            FD_SET(fd, &s);
-            struct timeval tv = {0, 100000};
-            select(fd + 1, &s, NULL, NULL, &tv);
+            wait_for_events(d);
         }
     }
 
@@ -138,12 +143,7 @@ int main(int argc, char** argv) {
                 ok = x == 0 && y == 0;
         }
         if (ok) break;
-        int fd = ConnectionNumber(d);
-        fd_set s;
-        FD_ZERO(&s);
-        FD_SET(fd, &s);
-        struct timeval tv = {0, 100000};
-        select(fd + 1, &s, NULL, NULL, &tv);
+        wait_for_events(d);
         if (waitpid(pid, NULL, WNOHANG) == pid) {
             snprintf(last + strlen(last), sizeof last - strlen(last), "; the program ended");
             break;
