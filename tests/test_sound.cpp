@@ -1005,3 +1005,52 @@ TEST(Module1, MusicOnWithoutItsFileIsSilentAndKeepsTheTick) {
         EXPECT_EQ(h.count_events(c.music_file ? "stop BGM" : "stop none"), 1);
     }
 }
+
+// The start main() makes ahead, on its own thread: the load step gets the same
+// sounds from it and shows the same warnings, in their order.
+TEST(Module1, TheStartMadeAheadGivesTheSameSoundsAndWarnings) {
+    {
+        SCOPED_TRACE("an unreadable 禁止.wav");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        Harness h(false, false);
+        ASSERT_TRUE(QDir(h.dir.path()).mkdir("禁止.wav"));
+        QFile probe(h.path("禁止.wav"));
+        ASSERT_FALSE(probe.open(QIODevice::ReadOnly));
+        SoundHead head;
+        head.start();
+        Form1& f = h.f();
+        f.module1.ds = SoundLibrary{};
+        f.module1.head = &head;
+        f.Form_Load();
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, probe.errorString());
+        EXPECT_EQ(h.messages[0].title, kLibraryTitle);
+        ASSERT_NE(f.module1.ds_handle, 0);
+        EXPECT_EQ(lib().format(f.module1.ds_handle, nullptr, nullptr), 1) << "not the real library's context";
+        EXPECT_EQ(f.snd_forbidden, 0);
+        // The others were found beside the program and accepted, in their order.
+        EXPECT_NE(f.snd_other, 0);
+        EXPECT_GT(f.snd_place, f.snd_other);
+        EXPECT_GT(f.snd_bgm, f.snd_place);
+        f.終了処理();
+        EXPECT_EQ(lib().format(head.context, nullptr, nullptr), 0);
+    }
+    {
+        SCOPED_TRACE("no audio device");
+        setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+        Harness h(false, false);
+        ASSERT_TRUE(QDir(h.dir.path()).mkdir("禁止.wav"));  // would warn if it were read
+        SoundHead head;
+        head.start();
+        head.finish();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        Form1& f = h.f();
+        f.module1.ds = SoundLibrary{};
+        f.module1.head = &head;
+        f.Form_Load();
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, kCannotStart);
+        EXPECT_EQ(f.module1.ds_handle, 0);
+        EXPECT_EQ(f.snd_other | f.snd_forbidden | f.snd_place | f.snd_bgm, 0);
+    }
+}
