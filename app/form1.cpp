@@ -3,6 +3,7 @@
 
 #include "view/board_view.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -16,6 +17,10 @@ int real_message_box(QWidget* parent, const QString& text, const QString& title,
     shown.replace("\r\n", "\n").replace('\r', '\n');
     QMessageBox box(icon == MB_ICONWARNING ? QMessageBox::Warning : QMessageBox::NoIcon, title, shown,
                     buttons == MB_YESNO ? (QMessageBox::Yes | QMessageBox::No) : QMessageBox::Ok, parent);
+    // The captions are the program's own, whatever the desktop's language.
+    if (QAbstractButton* yes = box.button(QMessageBox::Yes)) yes->setText(QStringLiteral("はい"));
+    if (QAbstractButton* no = box.button(QMessageBox::No)) no->setText(QStringLiteral("いいえ"));
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) ok->setText(QStringLiteral("OK"));
     const int r = box.exec();
     if (r == QMessageBox::Yes) return ID_YES;
     if (r == QMessageBox::No) return ID_NO;

@@ -22,7 +22,7 @@
 
 class QAction;
 class QComboBox;
-class QFile;
+class QIODevice;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -187,7 +187,7 @@ public:
     std::array<double, REC_MAX + 1> rec_man_after{};
     std::array<double, REC_MAX + 1> rec_com_before{};
     std::array<double, REC_MAX + 1> rec_com_after{};
-    QFile* kifu_file = nullptr;   // the record file being read, open only inside one command
+    QIODevice* kifu_file = nullptr;  // the record file being read, open only inside one command
 
     // Returns false (and records nothing) when the record is full.
     bool 手順保存(int 元X, int 元Y, int 先X, int 先Y, int 元駒, int 先駒, double 前秒M, double 後秒M,
@@ -202,6 +202,9 @@ public:
     void KIFU_WRITE_Click();
     void Command1_Click();
     void File1_Click(const QString& file_name);
+    // Loads a record file's bytes for replay; false when they are refused
+    // (the game, the record and the screen then stay as they were).
+    bool 読込_棋譜データ(const QByteArray& 内容);
     void Drive1_Change();
     void Dir1_Change();
     bool 読込_棋譜ファイル(QByteArray& 文字列);

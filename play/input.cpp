@@ -57,6 +57,13 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         MsgBox(kNoGameText, kNoGameTitle);
         return;
     }
+    // A full record holds the game where it stands: no move of either side can
+    // be recorded, so a press only says so. Stepping back, a new game and
+    // saving still work.
+    if (!調査_棋譜余裕()) {
+        click_phase = 0;
+        return;
+    }
 
     // Play resumed after stepping through the record: say who moves, restart the clock.
     if (play_mode == MODE_MAN) {
@@ -164,12 +171,12 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         描画_将棋盤桝();
         return;
     }
+    // The computer's reply to a resumption may have filled the record.
     if (!調査_棋譜余裕()) {
         click_phase = 0;
         描画_将棋盤桝();
         return;
     }
-
     // The time of this move, read from the day clock at the press itself, so the
     // charge is right whether or not the clock display is running.
     move_secs = 調査_経過秒(turn_start_time, day_clock());

@@ -1,12 +1,12 @@
 // Record files and the record-file panel: saving the record as a ".棋譜"
 // file, loading one for replay, and the drive, folder and file lists.
+#include <QBuffer>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QSaveFile>
 #include <QStorageInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/system_files.h"
 #include "record/kifu_format.h"
 
 namespace {
@@ -37,6 +38,8 @@ const QString kMsgWriteFailed = QStringLiteral("棋譜を書き込めません�
 const QString kMsgReadFailed = QStringLiteral("棋譜ファイルを読み込めませんでした");
 const QString kMsgTooLong = QStringLiteral("%1手を超える部分は読み込みませんでした");
 const QString kMsgBadFolder = QStringLiteral("ﾌｫﾙﾀﾞを開けませんでした");
+const QString kMsgNotARecord = QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません");
+const QString kMsgBadName = QStringLiteral("ﾌｧｲﾙ名に使えない文字があります");
 
 const QString kExtension = QStringLiteral(".棋譜");
 const QString kPattern = QStringLiteral("*.棋譜");
@@ -189,7 +192,7 @@ void Form1::Command1_Click() {
     }
     // The name is a name within the shown folder, never a path.
     if (name.contains('/') || name.contains(QChar(0))) {
-        MsgBox(kMsgWriteFailed + "\r" + QStringLiteral("ﾌｧｲﾙ名に使えない文字があります"), kTitleWrite);
+        MsgBox(kMsgWriteFailed + "\r" + kMsgBadName, kTitleWrite);
         return;
     }
     if (file_dir.isEmpty()) file_dir = QDir::currentPath();
@@ -215,17 +218,9 @@ void Form1::Command1_Click() {
 
     // Written beside the old file and swapped in only when complete, so a
     // failed save never costs the file that was there.
-    QSaveFile out(結合(file_dir, name + kExtension));
-    bool ok = out.open(QIODevice::WriteOnly);
-    if (ok) ok = out.write(bytes) == bytes.size();
-    // commit() does not notice a failed flush of the write buffer (a full
-    // disk, a size limit): it would swap a cut-off file in. Flush first.
-    if (ok) ok = out.flush();
-    if (ok) ok = out.commit();
-    if (!ok) {
-        const QString why = out.errorString();
-        out.cancelWriting();
-        MsgBox(kMsgWriteFailed + "\r" + why, kTitleWrite);
+    const int err = system_files::書込_置換(結合(file_dir, name + kExtension), bytes);
+    if (err != 0) {
+        MsgBox(kMsgWriteFailed + "\r" + system_files::文_理由(err, system_files::操作::書込), kTitleWrite);
         return;
     }
 
@@ -240,12 +235,19 @@ void Form1::File1_Click(const QString& file_name) {
 
     // Everything is read before the game is touched: a file that cannot be
     // read leaves the game as it was.
-    QFile in(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name));
-    if (QFileInfo(in.fileName()).isDir() || !in.open(QIODevice::ReadOnly)) {
-        MsgBox(kMsgReadFailed + "\r" + (in.errorString().isEmpty() ? file_name : in.errorString()),
-               kTitleKifu);
+    QByteArray bytes;
+    const int err = system_files::読込_全体(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name), bytes);
+    if (err != 0) {
+        MsgBox(kMsgReadFailed + "\r" + system_files::文_理由(err, system_files::操作::読込), kTitleKifu);
         return;
     }
+    読込_棋譜データ(bytes);
+}
+
+bool Form1::読込_棋譜データ(const QByteArray& 内容) {
+    QBuffer in;
+    in.setData(内容);
+    in.open(QIODevice::ReadOnly);
     kifu_file = &in;
     QByteArray header[3];
     QByteArray text;  // what was read last: an unreadable header line prints it again
@@ -256,6 +258,7 @@ void Form1::File1_Click(const QString& file_name) {
     std::vector<kifu::指し手行> moves;
     QStringDecoder dec(kCodec);
     bool more = false;
+    int stranger = 0;  // the file's line number of the first move line that is no move line
     QByteArray line;
     while (読込_棋譜ファイル(line)) {
         if (static_cast<int>(moves.size()) == REC_MAX) {
@@ -263,16 +266,18 @@ void Form1::File1_Click(const QString& file_name) {
             break;
         }
         const QString text_line = dec.decode(line);
-        moves.push_back(kifu::読取_指し手行(text_line));
         dec.resetState();
+        if (!kifu::調査_指し手行(text_line)) {
+            stranger = static_cast<int>(moves.size()) + 4;
+            break;
+        }
+        moves.push_back(kifu::読取_指し手行(text_line));
     }
-    const bool failed = in.error() != QFileDevice::NoError;
-    const QString why = in.errorString();
     kifu_file = nullptr;
-    in.close();
-    if (failed) {
-        MsgBox(kMsgReadFailed + "\r" + why, kTitleKifu);
-        return;
+    // A renamed text or a program's bytes: refused before anything changes.
+    if (stranger != 0) {
+        MsgBox(kMsgNotARecord.arg(stranger), kTitleKifu);
+        return false;
     }
 
     初期設定();
@@ -311,7 +316,7 @@ void Form1::File1_Click(const QString& file_name) {
 
     if (count == 0) {
         MsgBox(kMsgNoMoves, kTitleKifu);
-        return;
+        return true;
     }
     if (more) MsgBox(kMsgTooLong.arg(REC_MAX), kTitleKifu);
     MsgBox(kMsgLoaded, kTitleKifu);
@@ -328,6 +333,7 @@ void Form1::File1_Click(const QString& file_name) {
         GOTE = com_side;
     }
     turn = SENTE;
+    return true;
 }
 
 void Form1::Drive1_Change() {
@@ -364,7 +370,7 @@ void Form1::Dir1_Change() {
 }
 
 bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
-    if (!kifu_file || !kifu_file->isOpen() || kifu_file->error() != QFileDevice::NoError) return false;
+    if (!kifu_file || !kifu_file->isOpen()) return false;
     QByteArray line;
     char c = 0;
     bool any = false;
@@ -379,7 +385,7 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
         }
         line += c;
     }
-    if (!any || kifu_file->error() != QFileDevice::NoError) return false;
+    if (!any) return false;
     文字列 = line;
     return true;
 }

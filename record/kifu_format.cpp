@@ -35,6 +35,8 @@ bool 数字か(QChar c) { return c >= u'0' && c <= u'9'; }
 // The largest magnitude the reading keeps; beyond it the digits are still
 // consumed but no longer change the value.
 constexpr double kReadLimit = 1e15;
+// The loader's character ranges end with the 33rd character (29/5).
+constexpr qsizetype kReadWidth = 33;
 }  // namespace
 
 QByteArray 書式_時間欄(double 秒) {
@@ -87,6 +89,12 @@ double 読取_数値(QStringView 文字列) {
         }
     }
     return sign * v;
+}
+
+bool 調査_指し手行(QStringView 行) {
+    for (QChar c : 行.left(kReadWidth))
+        if (!数字か(c) && !空白か(c) && c != u'-' && c != u'.') return false;
+    return true;
 }
 
 int 整数化(double v) {

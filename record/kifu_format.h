@@ -32,6 +32,10 @@ double 読取_数値(QStringView 文字列);
 // 1/2, 3/1, 4/1, 5/1, 6/2, 8/2, 10/4, 14/5, 19/5, 24/5, 29/5.
 指し手行 読取_指し手行(QStringView 行);
 
+// Whether a line can be a move line: within the characters the loader reads
+// it holds nothing but digits, blanks, "-" and ".".
+bool 調査_指し手行(QStringView 行);
+
 // A read value as a record code: values beyond the int range are clamped, the
 // fraction dropped toward zero.
 int 整数化(double v);

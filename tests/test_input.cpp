@@ -562,15 +562,104 @@ TEST(BoardInput, FullRecordRefusesTheMoveAndDropsThePick) {
     f.move_no = Form1::REC_MAX;
     h.clear_log();
     h.press(5, 6);
+    EXPECT_EQ(f.click_phase, 0);
     h.press(5, 5);
     EXPECT_EQ(f.board[5][6], -Form1::STAFF);
     EXPECT_EQ(f.board[5][5], Form1::EMPTY);
     EXPECT_EQ(f.click_phase, 0);
     EXPECT_EQ(f.move_no, Form1::REC_MAX);
     EXPECT_EQ(f.turn, f.SENTE);
-    ASSERT_EQ(msg_events(h).size(), 1u);
+    // Each press says it once.
+    ASSERT_EQ(msg_events(h).size(), 2u);
     EXPECT_EQ(h.events.front(), "play 禁止");
 }
+
+// The 500th move is the human's: the game stops there cleanly. Every press
+// says so once and moves nothing, for either side; stepping back, saving and
+// a new game still work.
+struct FullRecordCase {
+    const char* name;
+    void (Form1::*start)();
+    int mode;
+};
+
+class FullRecord : public ::testing::TestWithParam<FullRecordCase> {};
+
+TEST_P(FullRecord, HoldsTheGameUntilSteppedBackOrRestarted) {
+    const FullRecordCase& c = GetParam();
+    Harness h;
+    name_sounds(h);
+    Form1& f = h.f();
+    (f.*c.start)();
+    ASSERT_EQ(f.play_mode, c.mode);
+    ASSERT_EQ(f.turn, f.man_side);
+    const int before[2] = {f.board[5][3], f.board[4][7]};
+    f.rec_pos = f.rec_len = f.move_no = Form1::REC_MAX - 1;
+    const std::string full = "msg 棋譜が一杯です（500手まで）。これ以上は指せません|棋譜";
+
+    h.clear_log();
+    h.press(5, 6);
+    h.press(5, 5);
+    ASSERT_EQ(f.rec_pos, Form1::REC_MAX);
+    EXPECT_EQ(f.board[5][5], -Form1::STAFF);
+    EXPECT_EQ(h.count_events(full), c.mode == Form1::MODE_COM ? 1 : 0);
+    const int stuck_turn = f.turn;
+
+    // Pieces of both sides, a hand cell and an empty square: one box each, nothing picked.
+    const Press presses[] = {{4, 7}, {4, 6}, {5, 3}, {5, 4}, {5, 5}, {5, 4}};
+    for (const Press& p : presses) {
+        h.clear_log();
+        h.press(p.x, p.y);
+        EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", full})) << p.x << "," << p.y;
+        EXPECT_EQ(f.click_phase, 0);
+    }
+    EXPECT_EQ(f.turn, stuck_turn);
+    EXPECT_EQ(f.board[5][3], before[0]);
+    EXPECT_EQ(f.board[4][7], before[1]);
+    EXPECT_EQ(f.board[5][4], +Form1::STAFF);
+    EXPECT_EQ(f.rec_pos, Form1::REC_MAX);
+    EXPECT_EQ(f.move_no, Form1::REC_MAX);
+
+    // Saving keeps working: the whole record goes to the file.
+    f.KIFU_WRITE_Click();
+    f.Text1->setText(QStringLiteral("full"));
+    h.clear_log();
+    f.Command1_Click();
+    EXPECT_EQ(h.events, (std::vector<std::string>{"msg 棋譜を書き込みました|  "}));
+    EXPECT_EQ(Harness::read_file(h.path(QStringLiteral("full.棋譜"))).count("\r\n"), 3 + Form1::REC_MAX);
+
+    // One step back and the human plays on.
+    f.REPLAY_Click();
+    EXPECT_EQ(f.rec_pos, Form1::REC_MAX - 1);
+    EXPECT_EQ(f.board[5][6], -Form1::STAFF);
+    EXPECT_EQ(f.turn, f.man_side);
+    h.clear_log();
+    h.press(5, 6);
+    EXPECT_EQ(h.count_events(full), 0);
+    EXPECT_EQ(f.click_phase, 1);
+    h.press(5, 5);
+    EXPECT_EQ(f.board[5][5], -Form1::STAFF);
+    EXPECT_EQ(f.rec_pos, Form1::REC_MAX);
+
+    // A new game starts from an empty record.
+    f.CANCEL_Click();
+    (f.*c.start)();
+    h.clear_log();
+    h.press(5, 6);
+    EXPECT_EQ(f.click_phase, 1);
+    h.press(5, 5);
+    EXPECT_EQ(h.count_events(full), 0);
+    const int human_entry = f.com_side == f.SENTE ? 2 : 1;
+    EXPECT_GE(f.rec_pos, human_entry);
+    EXPECT_EQ(f.rec_from_y[human_entry], 6);
+    EXPECT_EQ(f.rec_to_y[human_entry], 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(BoardInput, FullRecord,
+                         ::testing::Values(FullRecordCase{"ComputerSecond", &Form1::SENTE_Click, Form1::MODE_COM},
+                                           FullRecordCase{"ComputerFirst", &Form1::GOTE_Click, Form1::MODE_COM},
+                                           FullRecordCase{"TwoHumans", &Form1::START_Click, Form1::MODE_MAN}),
+                         [](const ::testing::TestParamInfo<FullRecordCase>& i) { return i.param.name; });
 
 TEST(BoardInput, SecondSecretaryCapturedWinsAndTheComputerDoesNotMove) {
     Harness h;

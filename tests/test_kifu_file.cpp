@@ -343,7 +343,11 @@ TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
         QFile::setPermissions(box, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         ASSERT_EQ(h.messages.size(), 1u);
-        EXPECT_TRUE(h.messages[0].text.startsWith("棋譜を書き込めませんでした\r"))
+        // The reason in the program's own words, never the system's English.
+        const char* const reasons[] = {"ﾌｧｲﾙ名に使えない文字があります", "フォルダが見つかりません。",
+                                       "保存先のフォルダが見つかりません。", "ファイルが大きすぎます。",
+                                       "ファイル名が長すぎます。", "このフォルダに書き込む権限がありません。"};
+        EXPECT_EQ(h.messages[0].text, QStringLiteral("棋譜を書き込めませんでした\r") + QString::fromUtf8(reasons[way]))
             << h.messages[0].text.toStdString();
         EXPECT_EQ(h.messages[0].title, "棋譜書込");
         if (way != FOLDER_IS_A_FILE) {
@@ -482,22 +486,58 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
     }
 }
 
-TEST(Load, BrokenContentLoadsWithoutCrashing) {
-    const QByteArray cases[] = {
-        QByteArray("\x81\xff\x82\r\n\xfc\xfc\xfc\xfc\r\n\x80\x00\xa0\r\n", 15) +
-            "·7776-2-2·0····0····3····0····0\r\n",
-        "a\r\nb\r\nc\r\nzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\r\n",
-        "a\r\nb\r\nc\r\n" + QByteArray(100000, '9') + "\r\n",
-        "a\r\nb\r\nc\r\n\x82\xa0\x82\xa2\x82\xa4\r\n",
-        QByteArray("a\r\nb\r\nc\r\n\0\0\0\0\0\0\r\n", 17),
+// What the loader takes as moves and what it refuses as no record at all. A
+// refused file leaves the game, the record and the screen exactly as they were.
+TEST(Load, OnlyMoveLinesAreTakenAsMoves) {
+    const QByteArray elf("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0", 32);
+    const struct {
+        QByteArray bytes;
+        int moves;           // moves loaded, or -1: refused
+        int offending_line;  // the line the refusal names
+    } cases[] = {
+        // An unreadable header is no reason to refuse: the moves are what counts.
+        {QByteArray("\x81\xff\x82\r\n\xfc\xfc\xfc\xfc\r\n\x80\x00\xa0\r\n", 15) +
+             "·7776-2-2·0····0····3····0····0\r\n",
+         1, 0},
+        {"a\r\nb\r\nc\r\n" + QByteArray(100000, '9') + "\r\n", 1, 0},
+        // What lies past the loader's 33 characters is not read, so not judged.
+        {"a\r\nb\r\nc\r\n·7776-2-2·0····0····3····0····0··memo: 歩\r\n", 1, 0},
+        {"a\r\nb\r\nc\r\n\t5152·9·9·0···20···20····5····9.5\r\n\r\n", 2, 0},
+        {"a\r\nb\r\nc\r\nzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz\r\n", -1, 4},
+        {"a\r\nb\r\nc\r\n\x82\xa0\x82\xa2\x82\xa4\r\n", -1, 4},
+        {QByteArray("a\r\nb\r\nc\r\n\0\0\0\0\0\0\r\n", 17), -1, 4},
+        {"a\r\nb\r\nc\r\n·7776-2-2·0····0····3····0····0\r\n·5152·9·9·0···20···2x····5····9\r\n", -1, 5},
+        {"a\r\nb\r\nc\r\n+7776-2-2·0····0····3····0····0\r\n", -1, 4},
+        // A text file renamed, and a program's bytes.
+        {"Dear diary,\r\ntoday I played shogi.\r\nIt was fun.\r\nThe end.\r\n", -1, 4},
+        {elf + QByteArray(200, '\x90') + "\r\n\x01\x02\r\n\xff\r\n", -1, 4},
     };
-    for (const QByteArray& bytes : cases) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes.left(40).toStdString());
         Harness h;
         Form1& f = h.f();
-        Harness::write_file(h.path("壊.棋譜"), QByteArray(bytes).replace("·", " "));
+        f.turn = f.SENTE;
+        recplay::human(f, 3, 6, 3, 5, 2.5);
+        f.record_mode = false;
+        Harness::write_file(h.path("壊.棋譜"), QByteArray(c.bytes).replace("·", " "));
+        f.KIFU_READ_Click();
+        const Snapshot before = Snapshot::of(f);
+        const QImage screen = f.canvas.copy();
+        h.clear_log();
         f.File1_Click("壊.棋譜");
-        EXPECT_EQ(f.rec_len, 1);
-        EXPECT_EQ(h.messages.size(), 2u);
+        if (c.moves >= 0) {
+            EXPECT_EQ(f.rec_len, c.moves);
+            EXPECT_TRUE(f.record_mode);
+            EXPECT_EQ(h.messages.size(), 2u);
+            continue;
+        }
+        ASSERT_EQ(h.messages.size(), 1u);
+        EXPECT_EQ(h.messages[0].text, QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません")
+                                          .arg(c.offending_line));
+        EXPECT_EQ(h.messages[0].title, "棋譜");
+        EXPECT_TRUE(Snapshot::of(f) == before);
+        EXPECT_TRUE(f.canvas == screen);
+        EXPECT_FALSE(f.record_mode);
     }
 }
 
@@ -526,7 +566,10 @@ TEST(Load, UnreadableFilesLeaveTheGameAlone) {
         h.clear_log();
         f.File1_Click("x.棋譜");
         ASSERT_EQ(h.messages.size(), 1u);
-        EXPECT_TRUE(h.messages[0].text.startsWith("棋譜ファイルを読み込めませんでした\r"));
+        const char* const reasons[] = {"ファイルが見つかりません。移動または削除された可能性があります。",
+                                       "ファイルではなくフォルダです。", "このファイルを読む権限がありません。"};
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("棋譜ファイルを読み込めませんでした\r") + QString::fromUtf8(reasons[way]));
         EXPECT_EQ(h.messages[0].title, "棋譜");
         EXPECT_TRUE(Snapshot::of(f) == before);
         EXPECT_TRUE(f.File1->isHidden());

@@ -108,12 +108,13 @@ TEST(Record, BoardInputStopsAtAFullRecord) {
     g.rec_pos = g.rec_len = Form1::REC_MAX;
     full.clear_log();
     full.press(5, 6);
+    EXPECT_EQ(g.click_phase, 0);
+    EXPECT_EQ(full.count_events("msg 棋譜が一杯です（500手まで）。これ以上は指せません|棋譜"), 1);
     full.press(5, 5);
     EXPECT_EQ(g.board[5][5], Form1::EMPTY);
     EXPECT_EQ(g.board[5][6], -Form1::STAFF);
     EXPECT_EQ(g.rec_pos, Form1::REC_MAX);
     EXPECT_EQ(g.move_no, 0);
-    EXPECT_EQ(full.count_events("msg 棋譜が一杯です（500手まで）。これ以上は指せません|棋譜"), 1);
 }
 
 TEST(Notation, CharacterTable) {

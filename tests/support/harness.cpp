@@ -31,6 +31,7 @@ Harness::Harness(bool load, bool wave_files) {
     form = std::make_unique<Form1>();
     Form1& fm = *form;
 
+    real_msgbox = fm.msgbox;
     fm.msgbox = [this](const QString& text, const QString& title, int buttons, int icon) {
         messages.push_back({text, title, buttons, icon});
         events.push_back("msg " + text.toStdString() + "|" + title.toStdString());

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ struct Harness {
     double now = 10 * 3600.0;
     std::vector<Message> messages;
     std::deque<int> answers;    // answers for Yes/No boxes (ID_YES when empty)
+    // The window's own message box, for tests of what the user really sees.
+    std::function<int(const QString&, const QString&, int, int)> real_msgbox;
     std::vector<SoundCall> sound_calls;
     // One line per message box and per sound played, in order:
     //   "msg <text>|<title>"  and  "play <name>", "loop <name>", "stop <name>"
