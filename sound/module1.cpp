@@ -1,5 +1,11 @@
 // The binding of libVelmora and the program's sound procedures.
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -33,6 +39,21 @@ QString executable_folder() {
 std::uint32_t le32(const unsigned char* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// A file that exists but cannot be read: the error number of the call that
+// failed and the text shown for it, the one Qt gives for that file.
+SoundFile unreadable(const QString& path, int error_number) {
+    SoundFile got;
+    got.unreadable = true;
+    got.error_number = error_number;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || (file.readAll(), file.error() != QFileDevice::NoError)) {
+        got.error = file.errorString();
+    } else {
+        got.error = qt_error_string(error_number);
+    }
+    return got;
 }
 
 }  // namespace
@@ -163,27 +184,39 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
     if (found.isEmpty()) return got;
 
     // The image is mapped, not copied: the library takes its own samples from
-    // it, and the pages go back to the file cache when it is unmapped.
-    QFile file(found);
-    if (!file.open(QIODevice::ReadOnly)) {
-        got.unreadable = true;
-        got.error = file.errorString();
-        return got;
+    // it, and the pages go back to the file cache when it is unmapped. The
+    // system calls keep the error number of the one that failed.
+    const QByteArray path = QFile::encodeName(found);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return unreadable(found, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        ::close(fd);
+        return unreadable(found, err);
     }
-    const qint64 size = file.size();
-    if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
-        got.handle = lib.dsCreateDSB(context, mapped, static_cast<std::size_t>(size), flags);
-        file.unmap(mapped);
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    void* mapped = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    if (mapped != MAP_FAILED) {
+        ::close(fd);
+        got.handle = lib.dsCreateDSB(context, mapped, size, flags);
+        ::munmap(mapped, size);
         return got;
     }
     // Where the file cannot be mapped it is read.
-    const QByteArray image = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        got.unreadable = true;
-        got.error = file.errorString();
-        return got;
+    QByteArray image;
+    for (char buf[65536];;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            return unreadable(found, err);
+        }
+        if (n == 0) break;
+        image.append(buf, n);
     }
-    file.close();
+    ::close(fd);
     got.handle = lib.dsCreateDSB(context, image.constData(), static_cast<std::size_t>(image.size()), flags);
     return got;
 }

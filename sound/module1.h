@@ -30,7 +30,8 @@ class Form1;
 struct SoundFile {
     SoundLibrary::Handle handle = 0;
     bool unreadable = false;  // it exists but could not be read
-    QString error;            // then the system's text for the error
+    int error_number = 0;     // then the error number of the call that failed
+    QString error;            // and the text shown for it
 };
 
 // The sound's start made ahead of the window: main() begins it on a thread of

@@ -720,6 +720,11 @@ TEST(Module1, AnUnreadableFileShowsTheSystemsText) {
     EXPECT_EQ(h.f().module1.sound_load(QStringLiteral("棚.wav"), 3), 0);
     ASSERT_EQ(h.messages.size(), 1u);
     EXPECT_EQ(h.messages[0].text, system_text);
+    // The error number of the failing call is kept with the text.
+    const SoundFile got = Module1::load_file(h.f().module1.ds, 7, {h.path("棚.wav")}, 3);
+    EXPECT_TRUE(got.unreadable);
+    EXPECT_EQ(got.error_number, EISDIR);
+    EXPECT_EQ(got.error, system_text);
     EXPECT_EQ(h.messages[0].title, kLibraryTitle);
     EXPECT_EQ(h.messages[0].icon, MB_ICONWARNING);
     EXPECT_TRUE(h.sound_calls.empty());
