@@ -126,6 +126,17 @@ bool decode(const void* image, std::size_t size, Decoded& out) {
     if (size < 12 || size > static_cast<std::size_t>(SDL_MAX_SINT32)) return false;
     const std::size_t claimed = riff_image_size(image);
     if (claimed < 12 || claimed > size) return false;
+    // SDL believes a chunk's length when it allocates room for the chunk: one
+    // that claims more than the image holds is refused before SDL sees it.
+    const auto* p = static_cast<const unsigned char*>(image);
+    // (A chunk header that starts inside the RIFF size is read whole.)
+    for (std::size_t pos = 12; pos < claimed && pos + 8 <= size;) {
+        const std::size_t length = std::size_t{p[pos + 4]} | std::size_t{p[pos + 5]} << 8 |
+                                   std::size_t{p[pos + 6]} << 16 | std::size_t{p[pos + 7]} << 24;
+        if (length > size - (pos + 8)) return false;
+        // Chunks are padded to even lengths; the pad of the last one is often missing.
+        pos += 8 + length + (length & 1);
+    }
     SDL_RWops* rw = SDL_RWFromConstMem(image, static_cast<int>(size));
     if (!rw) return false;
     Uint8* data = nullptr;
