@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "app/form1.h"
+#include "app/system_files.h"
 
 namespace {
 const QString kLibraryTitle = QStringLiteral("Velmora.dll");
@@ -42,17 +43,12 @@ std::uint32_t le32(const unsigned char* p) {
 }
 
 // A file that exists but cannot be read: the error number of the call that
-// failed and the text shown for it, the one Qt gives for that file.
-SoundFile unreadable(const QString& path, int error_number) {
+// failed and the sentence the user reads for it.
+SoundFile unreadable(int error_number) {
     SoundFile got;
     got.unreadable = true;
     got.error_number = error_number;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || (file.readAll(), file.error() != QFileDevice::NoError)) {
-        got.error = file.errorString();
-    } else {
-        got.error = qt_error_string(error_number);
-    }
+    got.error = system_files::文_理由(error_number, system_files::操作::読込);
     return got;
 }
 
@@ -188,12 +184,12 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
     // system calls keep the error number of the one that failed.
     const QByteArray path = QFile::encodeName(found);
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return unreadable(found, errno);
+    if (fd < 0) return unreadable(errno);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
-        return unreadable(found, err);
+        return unreadable(err);
     }
     const std::size_t size = static_cast<std::size_t>(st.st_size);
     void* mapped = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
@@ -211,7 +207,7 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
         if (n < 0) {
             const int err = errno;
             ::close(fd);
-            return unreadable(found, err);
+            return unreadable(err);
         }
         if (n == 0) break;
         image.append(buf, n);

@@ -492,7 +492,8 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
 // What the loader takes as moves and what it refuses as no record at all. A
 // refused file leaves the game, the record and the screen exactly as they were.
 TEST(Load, OnlyMoveLinesAreTakenAsMoves) {
-    const QByteArray elf("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0", 32);
+    static const char kElf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0";
+    const QByteArray elf(kElf, sizeof kElf - 1);
     const struct {
         QByteArray bytes;
         int moves;           // moves loaded, or -1: refused
