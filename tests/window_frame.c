@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
             if (found) break;
             if (now_s() > until) {
                 printf("NOT PLACED: no window manager came up\n");
+                XCloseDisplay(d);
                 return 1;
             }
             XEvent e;
@@ -152,5 +153,6 @@ int main(int argc, char** argv) {
     kill(pid, SIGTERM);
     waitpid(pid, NULL, 0);
     printf("%s: %s\n", ok ? "placed" : "NOT PLACED", last);
+    XCloseDisplay(d);
     return ok ? 0 : 1;
 }
