@@ -188,6 +188,9 @@ public:
     std::array<double, REC_MAX + 1> rec_com_before{};
     std::array<double, REC_MAX + 1> rec_com_after{};
     QIODevice* kifu_file = nullptr;  // the record file being read, open only inside one command
+    // The loaded record's game name and bottom player while they stand in the
+    // strip below the board, which the top player's clock shares.
+    QString strip_game_name, strip_bottom_name;
 
     // Returns false (and records nothing) when the record is full.
     bool 手順保存(int 元X, int 元Y, int 先X, int 先Y, int 元駒, int 先駒, double 前秒M, double 後秒M,
@@ -209,6 +212,9 @@ public:
     void Dir1_Change();
     bool 読込_棋譜ファイル(QByteArray& 文字列);
     double 取得_棋譜のX座標(const QString& IN_文字列) const;
+    void 描画_棋譜見出し(const QString& 対局名, const QString& 上, const QString& 下);
+    // Clears the strip below the board whole; the bottom player's name stays if asked.
+    void 消去_棋譜見出し(bool 下の名前も);
     void REPLAY_Click();
     void AFTER_Click();
     void CANCEL_Click();
@@ -352,7 +358,11 @@ public:
     // ===================================================================
     BoardView* view = nullptr;
     bool terminated = false;
+    // The window still has to be put at the screen's top-left corner, frame
+    // and all: the frame is only known once a window manager has framed it.
+    bool place_pending = false;
     void Form_Load();
+    void 配置_ウィンドウ();
     void 終了処理();
     void OWARI_Click();
     void VER_Click();
@@ -361,5 +371,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* e) override;
+    void moveEvent(QMoveEvent* e) override;
+    void showEvent(QShowEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
 };

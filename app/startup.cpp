@@ -58,8 +58,32 @@ void Form1::Form_Load() {
 
     // 7. Top-left corner of the screen, 9000 x 8000 twips of client area,
     // unless the window's top edge already stands at -60 twips.
-    if (y() != kKeepTopTwips / TWIPS_PER_PIXEL) move(0, 0);
     setFixedSize(sizeHint());
+    place_pending = true;
+    配置_ウィンドウ();
+}
+
+void Form1::配置_ウィンドウ() {
+    if (!place_pending) return;
+    // The top edge is the frame's: the title bar stands on the screen.
+    const QRect frame = frameGeometry();
+    if (frame.y() == kKeepTopTwips / TWIPS_PER_PIXEL) {
+        place_pending = false;
+        return;
+    }
+    if (frame.topLeft() != QPoint(0, 0)) move(0, 0);
+    // Without a window manager there is no frame, and the client area stands at (0, 0) already.
+    if (isVisible() && frame != geometry() && frame.topLeft() == QPoint(0, 0)) place_pending = false;
+}
+
+void Form1::moveEvent(QMoveEvent* e) {
+    QMainWindow::moveEvent(e);
+    配置_ウィンドウ();
+}
+
+void Form1::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    配置_ウィンドウ();
 }
 
 void Form1::終了処理() {

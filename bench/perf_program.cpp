@@ -1,12 +1,7 @@
 // Whole-program figures, measured on the real window (run it under Xvfb):
-// time from process start to the first painted frame, resident memory after
-// start and after a 60-move game, and CPU use while idle with the clock running
-// and during the computer's blink and pause.
-//
-// The start-up time is measured on fresh processes: this program runs itself
-// again (once per sample) with the moment just before exec in its environment,
-// and the child reports when its first frame has been painted and flushed. The
-// same is done for a bare Qt window with a menu bar, as the yardstick.
+// resident memory after a 60-move game, and CPU use while idle with the clock
+// running and during the computer's blink and pause. Start-up is measured on
+// fresh processes by velmora_startup (startup.cpp).
 #include "app/form1.h"
 #include "view/board_view.h"
 
@@ -37,15 +32,6 @@
 #include <vector>
 
 namespace {
-constexpr const char* kLaunchEnv = "VELMORA_PERF_LAUNCH_NS";
-constexpr int kStartSamples = 7;
-
-long long monotonic_ns() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000000000LL + ts.tv_nsec;
-}
-
 double resident_mb() {
     QFile f("/proc/self/status");
     if (!f.open(QIODevice::ReadOnly)) return -1;
@@ -73,130 +59,6 @@ std::string self_exe() {
     if (n <= 0) return {};
     buf[n] = 0;
     return buf;
-}
-
-// Watches a widget for its first paint; once that paint and the flush to the
-// window that follows it are over (the next turn of the event loop), stores
-// the time and leaves the event loop.
-struct FirstFrame : QObject {
-    long long done_ns = 0;
-    double done_cpu = 0, done_mb = 0;
-    bool seen = false;
-    bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint && !seen) {
-            seen = true;
-            QTimer::singleShot(0, this, [this] {
-                done_ns = monotonic_ns();
-                done_cpu = cpu_seconds();
-                done_mb = resident_mb();
-                QCoreApplication::quit();
-            });
-        }
-        return false;
-    }
-};
-
-// A child: start the way app/main.cpp does (or as a bare window), paint the
-// first frame and leave. It prints the milliseconds since the parent's exec at
-// the first frame, the resident megabytes then, and the milliseconds at which
-// each step of the start was over: QApplication, the window icon, Form1's
-// construction, Form_Load, show().
-int child_start(const char* mode, int argc, char** argv) {
-    const char* launch = std::getenv(kLaunchEnv);
-    if (!launch) return 2;
-    const long long launch_ns = std::atoll(launch);
-    auto since_launch = [launch_ns](long long ns) { return (ns - launch_ns) / 1e6; };
-    double steps[5] = {};
-    double after_1s_mb = 0;
-    FirstFrame watch;
-    QApplication app(argc, argv);
-    steps[0] = since_launch(monotonic_ns());
-    if (std::strcmp(mode, "bare") == 0) {
-        QMainWindow w;
-        w.menuBar()->addMenu(QStringLiteral("File"))->addAction(QStringLiteral("Quit"));
-        auto* central = new QWidget(&w);
-        central->setFixedSize(600, 533);
-        w.setCentralWidget(central);
-        central->installEventFilter(&watch);
-        w.show();
-        app.exec();
-        run_events(1000);
-        after_1s_mb = resident_mb();
-    } else {
-        QApplication::setApplicationName("Velmora");
-        QGuiApplication::setDesktopFileName("org.example.Velmora");
-        QApplication::setWindowIcon(QIcon::fromTheme("org.example.Velmora"));
-        steps[1] = since_launch(monotonic_ns());
-        Form1 form;
-        steps[2] = since_launch(monotonic_ns());
-        form.msgbox = [](const QString&, const QString&, int, int) { return static_cast<int>(ID_OK); };
-        form.view->installEventFilter(&watch);
-        form.Form_Load();
-        steps[3] = since_launch(monotonic_ns());
-        form.show();
-        steps[4] = since_launch(monotonic_ns());
-        app.exec();
-        run_events(1000);
-        after_1s_mb = resident_mb();
-        form.終了処理();
-    }
-    const double frame = since_launch(watch.done_ns);
-    const double cpu_ms = watch.done_cpu * 1000.0;
-    if (steps[1] == 0) steps[1] = steps[2] = steps[3] = steps[4] = steps[0];
-    std::printf("%.2f %.1f %.2f %.2f %.2f %.2f %.2f %.2f %.2f %.1f\n", frame, watch.done_mb, cpu_ms, steps[0],
-                steps[1] - steps[0], steps[2] - steps[1], steps[3] - steps[2], steps[4] - steps[3], frame - steps[4],
-                after_1s_mb);
-    return 0;
-}
-
-// Medians over the samples: the first frame (ms), resident MB, CPU ms, then the
-// time each step took: QApplication (from exec), icon, Form1(), Form_Load, show, first frame;
-// then resident MB one second after the first frame.
-struct StartFigures {
-    static constexpr int kColumns = 10;
-    double median[kColumns] = {-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    double best_ms = -1;
-};
-
-// Runs the child kStartSamples times and takes the medians.
-StartFigures measure_start(const char* mode) {
-    const std::string exe = self_exe();
-    std::vector<double> columns[StartFigures::kColumns];
-    for (int i = 0; i < kStartSamples; ++i) {
-        int fds[2];
-        if (pipe(fds) != 0) break;
-        const pid_t pid = fork();
-        if (pid == 0) {
-            dup2(fds[1], STDOUT_FILENO);
-            close(fds[0]);
-            close(fds[1]);
-            const std::string at = std::to_string(monotonic_ns());
-            setenv(kLaunchEnv, at.c_str(), 1);
-            execl(exe.c_str(), exe.c_str(), "--start", mode, static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        std::string out;
-        char buf[256];
-        for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) out.append(buf, static_cast<size_t>(n));
-        close(fds[0]);
-        int status = 0;
-        waitpid(pid, &status, 0);
-        double v[StartFigures::kColumns];
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 0 &&
-            std::sscanf(out.c_str(), "%lf %lf %lf %lf %lf %lf %lf %lf %lf %lf", &v[0], &v[1], &v[2], &v[3], &v[4],
-                        &v[5], &v[6], &v[7], &v[8], &v[9]) == StartFigures::kColumns)
-            for (int c = 0; c < StartFigures::kColumns; ++c) columns[c].push_back(v[c]);
-    }
-    StartFigures f;
-    for (int c = 0; c < StartFigures::kColumns; ++c) {
-        auto& col = columns[c];
-        if (col.empty()) continue;
-        std::sort(col.begin(), col.end());
-        f.median[c] = col[col.size() / 2];
-    }
-    if (!columns[0].empty()) f.best_ms = columns[0].front();
-    return f;
 }
 
 // The human's move: the first legal step of a minus piece in scan order that
@@ -300,7 +162,6 @@ const char* verdict(bool ok) { return ok ? "ok" : "MISSED"; }
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::strcmp(argv[1], "--start") == 0) return child_start(argv[2], argc, argv);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     // The program finds its sound library next to itself and its wave files in
@@ -310,31 +171,6 @@ int main(int argc, char** argv) {
     for (const char* n : {"その他.wav", "禁止.wav", "駒打音.wav", "BGM.wav"})
         QFile::link(bin + "/" + QString::fromUtf8(n), dir.filePath(QString::fromUtf8(n)));
     QDir::setCurrent(dir.path());
-
-    // Fresh processes first, before this one has a QApplication of its own.
-    const StartFigures bare = measure_start("bare");
-    const StartFigures prog = measure_start("program");
-    std::printf("first frame after process start: %.0f ms (median of %d, best %.0f; %.0f ms of CPU)   "
-                "target < 150 ms: %s\n",
-                prog.median[0], kStartSamples, prog.best_ms, prog.median[2],
-                verdict(prog.median[0] > 0 && prog.median[0] < 150));
-    std::printf("  a bare Qt window with a menu bar:  %.0f ms (median of %d, best %.0f; %.0f ms of CPU)\n",
-                bare.median[0], kStartSamples, bare.best_ms, bare.median[2]);
-    double load = 0;
-    if (FILE* f = std::fopen("/proc/loadavg", "r")) {
-        if (std::fscanf(f, "%lf", &load) != 1) load = 0;
-        std::fclose(f);
-    }
-    if (load > 0.5 * static_cast<double>(sysconf(_SC_NPROCESSORS_ONLN)))
-        std::printf("  (the machine is busy, load %.1f: the times above are inflated; the CPU time is the steadier "
-                    "figure)\n",
-                    load);
-    std::printf("  each step (median ms): to QApplication %.1f, window icon %.1f, Form1() %.1f, Form_Load %.1f, "
-                "show %.1f, first frame %.1f\n",
-                prog.median[3], prog.median[4], prog.median[5], prog.median[6], prog.median[7], prog.median[8]);
-    std::printf("resident memory after start (1 s after the first frame): %.1f MB (%.1f MB at the first frame; "
-                "bare window %.1f MB)   target < 60 MB: %s\n",
-                prog.median[9], prog.median[1], bare.median[9], verdict(prog.median[9] > 0 && prog.median[9] < 60));
 
     // The rest in this process, started the same way.
     QApplication app(argc, argv);

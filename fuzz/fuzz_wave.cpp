@@ -1,4 +1,5 @@
-// Arbitrary bytes as a wave image: the library must refuse or play them,
+// Arbitrary bytes as a wave image: the library (SDL's wave reader, then our
+// conversion to the buffer's format and our mixer) must refuse or play them,
 // never read past them, and always mix finite samples within full scale.
 #include <cmath>
 #include <cstdint>

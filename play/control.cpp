@@ -50,8 +50,6 @@ void Form1::SENTE_Click() {
     play_mode = MODE_COM;
     record_mode = false;
     // Play goes on from the shown position: later moves leave the record.
-    // The shown position is the record's, not the move counter's: after a
-    // reversal the counter runs on while the record starts again.
     rec_len = rec_pos;
 
     turn_start_time = day_clock();
@@ -108,8 +106,7 @@ void Form1::GOTE_Click() {
 void Form1::描画_棋譜読込み部分消去() {
     描画_桝_数値();
     // The strip below the board showed the loaded record's details.
-    for (int x = -1; x <= BOARD_N; ++x) 描画_絵(bg_kind, x, 10);
-    for (int x = 1; x <= BOARD_N; ++x) 描画_桝輪郭(bg_colour, x, BOARD_N);
+    消去_棋譜見出し(true);
     // The strip shares row 10 with the top player's clock: show it whole again.
     描画_所有時間(com_side, com_secs);
 }

@@ -49,6 +49,8 @@ const QByteArray kLineEnd("\r\n");
 // Header print positions, in twips.
 constexpr double kHeaderBelowY = 6350, kHeaderAboveY = 100, kGameNameShift = 3000;
 constexpr int kHeaderPoints = 12;
+// The cells of row 10 that lie within the window, wholly or in part.
+constexpr int kStripFirstCell = -3, kStripLastCell = 16;
 
 // Filesystems that are not what a user calls a drive.
 bool 疑似か(const QStorageInfo& v) {
@@ -290,9 +292,7 @@ bool Form1::読込_棋譜データ(const QByteArray& 内容) {
     // The game name stands where the top player's clock is shown: clear the
     // clock so the name can be read; the first step forward shows it again.
     消去_所有時間(com_side);
-    描画_テキスト(取得_棋譜のX座標(game) - kGameNameShift, kHeaderBelowY, game, LIGHT_RED, kHeaderPoints);
-    描画_テキスト(取得_棋譜のX座標(top), kHeaderAboveY, top, WHITE, kHeaderPoints);
-    描画_テキスト(取得_棋譜のX座標(bottom), kHeaderBelowY, bottom, WHITE, kHeaderPoints);
+    描画_棋譜見出し(game, top, bottom);
 
     const int count = static_cast<int>(moves.size());
     for (int n = 1; n <= count; ++n) {
@@ -388,6 +388,28 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     if (!any) return false;
     文字列 = line;
     return true;
+}
+
+void Form1::描画_棋譜見出し(const QString& 対局名, const QString& 上, const QString& 下) {
+    描画_テキスト(取得_棋譜のX座標(対局名) - kGameNameShift, kHeaderBelowY, 対局名, LIGHT_RED, kHeaderPoints);
+    描画_テキスト(取得_棋譜のX座標(上), kHeaderAboveY, 上, WHITE, kHeaderPoints);
+    描画_テキスト(取得_棋譜のX座標(下), kHeaderBelowY, 下, WHITE, kHeaderPoints);
+    strip_game_name = 対局名;
+    strip_bottom_name = 下;
+}
+
+void Form1::消去_棋譜見出し(bool 下の名前も) {
+    const QString bottom = 下の名前も ? QString() : strip_bottom_name;
+    strip_game_name.clear();
+    strip_bottom_name.clear();
+    // Row 10 from the window's left edge to its right one: a long name reaches past the clocks.
+    for (int x = kStripFirstCell; x <= kStripLastCell; ++x) 描画_絵(bg_kind, x, 10);
+    for (int x = 1; x <= BOARD_N; ++x) 描画_桝輪郭(bg_colour, x, BOARD_N);
+    描画_所有時間(man_side, man_secs);
+    if (!bottom.isEmpty()) {
+        描画_テキスト(取得_棋譜のX座標(bottom), kHeaderBelowY, bottom, WHITE, kHeaderPoints);
+        strip_bottom_name = bottom;
+    }
 }
 
 double Form1::取得_棋譜のX座標(const QString& IN_文字列) const {

@@ -8,7 +8,7 @@ PACKAGES=(
   fonts-ipafont-mincho
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth x11-utils imagemagick xdotool
+  xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev
   desktop-file-utils appstream dpkg-dev fakeroot file
 )
 missing=()

@@ -5,7 +5,10 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -489,7 +492,8 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
 // What the loader takes as moves and what it refuses as no record at all. A
 // refused file leaves the game, the record and the screen exactly as they were.
 TEST(Load, OnlyMoveLinesAreTakenAsMoves) {
-    const QByteArray elf("\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0", 32);
+    static const char kElf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0";
+    const QByteArray elf(kElf, sizeof kElf - 1);
     const struct {
         QByteArray bytes;
         int moves;           // moves loaded, or -1: refused
@@ -780,4 +784,60 @@ TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
         g.描画_テキスト(g.取得_棋譜のX座標(bottom), 6350, bottom, Form1::WHITE, 12);
         EXPECT_TRUE(loaded.f().canvas == g.canvas);
     }
+}
+
+// The game name stands where the top player's clock goes. Whatever is drawn
+// there, nothing of the name survives beside the clock, and a new game clears
+// the strip whole.
+TEST(Load, GameNameAndClockNeverShareTheStrip) {
+    const QColor red = Form1::色_RGB(Form1::LIGHT_RED);
+    // Red pixels of row 10, the strip below the board, across the whole window.
+    auto red_in_strip = [&red](const Form1& f) {
+        const QImage img = f.canvas.convertToFormat(QImage::Format_RGB32);
+        const qreal r = f.canvas_dpr;
+        int n = 0;
+        for (int y = int((100 + 10 * 615) / 15 * r); y < int((100 + 11 * 615) / 15 * r); ++y)
+            for (int x = 0; x < img.width(); ++x) n += QColor(img.pixel(x, y)) == red;
+        return n;
+    };
+    // Two moves between two humans, saved under a long game name.
+    Harness game;
+    game.f().START_Click();
+    game.press(5, 6);
+    game.press(5, 5);
+    game.press(3, 4);
+    game.press(3, 5);
+    ASSERT_EQ(game.f().rec_pos, 2);
+    save(game, "名", "第一回社内将棋大会決勝戦第二局", "上手", "下手");
+    const QByteArray file = Harness::read_file(game.path("名.棋譜"));
+    ASSERT_FALSE(file.isEmpty());
+    for (void (Form1::*then)() : {&Form1::AFTER_Click, &Form1::SENTE_Click, &Form1::GOTE_Click}) {
+        Harness plain;
+        const int background_red = red_in_strip(plain.f());
+        Harness h;
+        Form1& f = h.f();
+        Harness::write_file(h.path("名.棋譜"), file);
+        f.File1_Click("名.棋譜");
+        ASSERT_GT(red_in_strip(f), background_red);
+        h.clear_log();
+        (f.*then)();
+        EXPECT_EQ(red_in_strip(f), background_red);
+        // Stepped on, the strip keeps the clock and only that.
+        f.AFTER_Click();
+        EXPECT_EQ(red_in_strip(f), background_red);
+    }
+}
+
+TEST(Save, ReturnInTheFileNameFieldSaves) {
+    Harness h;
+    Form1& f = h.f();
+    for (int n = 1; n <= 2; ++n) put(f, n, kExamples[n].values);
+    f.rec_pos = f.rec_len = 2;
+    f.KIFU_WRITE_Click();
+    f.Text1->setText("改");
+    h.clear_log();
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(f.Text1, &enter);
+    EXPECT_EQ(h.events, (std::vector<std::string>{"msg 棋譜を書き込みました|  "}));
+    EXPECT_TRUE(QFile::exists(h.path("改.棋譜")));
 }

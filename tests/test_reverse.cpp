@@ -172,3 +172,25 @@ TEST(Reverse, EverythingIsDrawnAgainWithTheMoveCounter) {
     EXPECT_EQ(f.hand_minus[3], 1);
     EXPECT_EQ(f.board[8][9], 0);
 }
+
+// The record is emptied by a reversal: play resumed from there starts a new
+// record, never the moves made before it.
+TEST(Reverse, PlayAfterwardsStartsAFreshRecord) {
+    for (void (Form1::*resume)() : {&Form1::SENTE_Click, &Form1::GOTE_Click}) {
+        Harness h;
+        Form1& f = h.f();
+        f.START_Click();
+        h.press(5, 6);
+        h.press(5, 5);
+        ASSERT_EQ(f.rec_pos, 1);
+        f.REVERSE_Click();
+        EXPECT_EQ(f.move_no, 1);
+        // The human is to move on the turned board.
+        (f.*resume)();
+        ASSERT_EQ(f.turn, f.man_side);
+        EXPECT_EQ(f.rec_len, 0);
+        h.clear_log();
+        f.AFTER_Click();  // nothing recorded lies ahead
+        EXPECT_EQ(h.count_events("msg できません|進む"), 1);
+    }
+}

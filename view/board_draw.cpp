@@ -96,6 +96,8 @@ void Form1::描画_将棋盤桝() {
 
 void Form1::画面_再描画() {
     描画_背景(bg_kind);
+    strip_game_name.clear();
+    strip_bottom_name.clear();
     描画_桝_数値();
     描画_自持盤();
     描画_敵持盤();

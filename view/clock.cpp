@@ -68,5 +68,8 @@ void Form1::描画_所有時間(int IN_手番, double IN_思考時間) {
 void Form1::消去_所有時間(int IN_手番) {
     const ClockPlace* place = IN_手番 == man_side ? &kManClock : IN_手番 == com_side ? &kComClock : nullptr;
     if (!place) return;
+    // The loaded record's game name stands where the top player's clock goes:
+    // it goes whole, never leaving pieces round the clock.
+    if (IN_手番 == com_side && !strip_game_name.isEmpty()) 消去_棋譜見出し(false);
     for (int i = 0; i < 3; ++i) 描画_絵(bg_kind, place->first_cell + i, 10);
 }

@@ -126,6 +126,8 @@ void Form1::作成_パネル() {
     Command1->setGeometry(to_pixels(kCommand1));
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    // Return in the file-name field is the RETURN button, as a user expects.
+    connect(Text1, &QLineEdit::returnPressed, this, [this] { Command1_Click(); });
     connect(File1, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* it) { File1_Click(it->text()); });
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });

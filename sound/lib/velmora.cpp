@@ -9,27 +9,36 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
 #include <vector>
 
-#include "wave.h"
-
 namespace {
-
-using velmora::WaveData;
 
 // The longest sound kept, in device frames (ten minutes at 48 kHz).
 constexpr std::size_t kMaxFrames = 10u * 60u * 48000u;
 // The longest image dsCreateDSB believes its header about.
 constexpr std::size_t kMaxTrustedImage = std::size_t{1} << 30;
+// Sample rates outside this range are refused: below it a short image would
+// blow up when resampled, above it no device plays it.
+constexpr int kMinRate = 1000;
+constexpr int kMaxRate = 384000;
+// What the buffers hold: 16-bit samples in the device's channels and rate.
+constexpr SDL_AudioFormat kBufferFormat = AUDIO_S16SYS;
+constexpr float kSampleScale = 1.0f / 32768.0f;
+
+struct SdlFree {
+    void operator()(void* p) const { SDL_free(p); }
+};
+using Samples = std::unique_ptr<Sint16[], SdlFree>;
 
 struct Buffer {
     intptr_t context = 0;
     intptr_t flags = 0;
-    std::vector<float> samples;  // device format: float, the device's channels
+    Samples samples;  // interleaved, the device's channels
     std::size_t frames = 0;
     std::size_t pos = 0;  // next frame to play
     bool playing = false;
@@ -73,9 +82,9 @@ void mix(const Context& ctx, float* out, std::size_t frames) {
                 b.pos = 0;
             }
             const std::size_t n = std::min(frames - done, b.frames - b.pos);
-            const float* src = b.samples.data() + b.pos * ch;
+            const Sint16* src = b.samples.get() + b.pos * ch;
             float* dst = out + done * ch;
-            for (std::size_t i = 0; i < n * ch; ++i) dst[i] += src[i];
+            for (std::size_t i = 0; i < n * ch; ++i) dst[i] += static_cast<float>(src[i]) * kSampleScale;
             b.pos += n;
             done += n;
         }
@@ -97,66 +106,110 @@ void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
     mix(it->second, reinterpret_cast<float*>(stream), frames);
 }
 
-// Spreads the wave's channels over the device's: mono goes to every channel,
-// otherwise channel i goes to device channel i modulo their count, averaged.
-std::vector<float> map_channels(const WaveData& w, int device_channels) {
-    const std::size_t in = static_cast<std::size_t>(w.channels);
-    const std::size_t dc = static_cast<std::size_t>(device_channels);
-    std::vector<float> out(w.frames * dc, 0.0f);
-    if (in == 1) {
-        for (std::size_t f = 0; f < w.frames; ++f)
-            for (std::size_t c = 0; c < dc; ++c) out[f * dc + c] = w.samples[f];
-        return out;
-    }
-    std::vector<float> weight(dc, 0.0f);
-    for (std::size_t c = 0; c < in; ++c) weight[c % dc] += 1.0f;
-    for (std::size_t f = 0; f < w.frames; ++f) {
-        const float* src = w.samples.data() + f * in;
-        float* dst = out.data() + f * dc;
-        for (std::size_t c = 0; c < in; ++c) dst[c % dc] += src[c];
-        for (std::size_t c = 0; c < dc; ++c)
-            if (weight[c] > 1.0f) dst[c] /= weight[c];
-    }
-    return out;
+// A wave image decoded by SDL: its own samples, in the file's format.
+struct Decoded {
+    SDL_AudioSpec spec{};
+    Samples data;  // as SDL_LoadWAV_RW gives it, in spec's format
+    Uint32 bytes = 0;
+};
+
+// The length the RIFF header claims for the whole image (8 + its size field),
+// or 0 when the first 12 bytes are not a RIFF/WAVE header. Reads 12 bytes.
+std::size_t riff_image_size(const void* image) {
+    const auto* p = static_cast<const unsigned char*>(image);
+    if (std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) return 0;
+    return (std::size_t{p[4]} | std::size_t{p[5]} << 8 | std::size_t{p[6]} << 16 | std::size_t{p[7]} << 24) + 8;
 }
 
-// Resamples interleaved float frames from `from` Hz to `to` Hz with SDL.
-// A sound made to loop is resampled as a circle: its end is put before its
+bool decode(const void* image, std::size_t size, Decoded& out) {
+    // A header that claims more than there is: the image was cut short.
+    if (size < 12 || size > static_cast<std::size_t>(SDL_MAX_SINT32)) return false;
+    const std::size_t claimed = riff_image_size(image);
+    if (claimed < 12 || claimed > size) return false;
+    // SDL believes a chunk's length when it allocates room for the chunk: one
+    // that claims more than the image holds is refused before SDL sees it.
+    const auto* p = static_cast<const unsigned char*>(image);
+    // (A chunk header that starts inside the RIFF size is read whole.)
+    for (std::size_t pos = 12; pos < claimed && pos + 8 <= size;) {
+        const std::size_t length = std::size_t{p[pos + 4]} | std::size_t{p[pos + 5]} << 8 |
+                                   std::size_t{p[pos + 6]} << 16 | std::size_t{p[pos + 7]} << 24;
+        if (length > size - (pos + 8)) return false;
+        // Chunks are padded to even lengths; the pad of the last one is often missing.
+        pos += 8 + length + (length & 1);
+    }
+    SDL_RWops* rw = SDL_RWFromConstMem(image, static_cast<int>(size));
+    if (!rw) return false;
+    Uint8* data = nullptr;
+    // Frees the stream whatever happens.
+    if (!SDL_LoadWAV_RW(rw, 1, &out.spec, &data, &out.bytes)) return false;
+    out.data.reset(reinterpret_cast<Sint16*>(data));
+    if (out.spec.freq < kMinRate || out.spec.freq > kMaxRate || out.spec.channels == 0) return false;
+    const Uint32 frame = SDL_AUDIO_BITSIZE(out.spec.format) / 8u * out.spec.channels;
+    if (frame == 0 || out.bytes / frame == 0) return false;
+    out.bytes -= out.bytes % frame;  // whole frames only
+    return true;
+}
+
+// Converts the decoded sound into the buffer's format, in place where SDL can
+// (the block only grows by what the conversion needs). A sound made to loop
+// and resampled is resampled as a circle: its end is put before its
 // beginning and its beginning after its end, so the filter sees across the
 // loop point instead of silence and the seam stays smooth.
-bool resample(std::vector<float>& samples, int channels, int from, int to, bool circular) {
-    if (from == to) return true;
-    const std::size_t ch = static_cast<std::size_t>(channels);
-    const std::size_t frames = samples.size() / ch;
-    if (static_cast<double>(frames) * to / from > static_cast<double>(kMaxFrames)) return false;
-    const std::size_t wrap = circular ? std::min<std::size_t>(frames, 4096) : 0;
-    std::vector<float> in;
-    in.reserve((frames + 2 * wrap) * ch);
-    in.insert(in.end(), samples.end() - static_cast<std::ptrdiff_t>(wrap * ch), samples.end());
-    in.insert(in.end(), samples.begin(), samples.end());
-    in.insert(in.end(), samples.begin(), samples.begin() + static_cast<std::ptrdiff_t>(wrap * ch));
-
+bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, AUDIO_F32SYS, static_cast<Uint8>(channels), from, AUDIO_F32SYS,
-                          static_cast<Uint8>(channels), to) < 0)
-        return false;
-    const std::size_t bytes = in.size() * sizeof(float);
-    if (bytes >
-        static_cast<std::size_t>(SDL_MAX_SINT32) / static_cast<std::size_t>(std::max(cvt.len_mult, 1)))
-        return false;
-    in.resize(in.size() * static_cast<std::size_t>(std::max(cvt.len_mult, 1)));
-    cvt.buf = reinterpret_cast<Uint8*>(in.data());
-    cvt.len = static_cast<int>(bytes);
+    const int built = SDL_BuildAudioCVT(&cvt, d.spec.format, d.spec.channels, d.spec.freq, kBufferFormat,
+                                        static_cast<Uint8>(channels), rate);
+    if (built < 0) return false;
+    const std::size_t in_frame = SDL_AUDIO_BITSIZE(d.spec.format) / 8u * d.spec.channels;
+    const std::size_t out_frame = sizeof(Sint16) * static_cast<std::size_t>(channels);
+    const std::size_t frames = d.bytes / in_frame;
+    if (static_cast<double>(frames) * rate / d.spec.freq > static_cast<double>(kMaxFrames)) return false;
+    if (built == 0) {  // already in the buffer's format
+        b.samples = std::move(d.data);
+        b.frames = frames;
+        return true;
+    }
+    const std::size_t mult = static_cast<std::size_t>(std::max(cvt.len_mult, 1));
+    const bool resampling = d.spec.freq != rate;
+    const std::size_t wrap = circular && resampling ? std::min<std::size_t>(frames, 4096) : 0;
+    const std::size_t in_bytes = (frames + 2 * wrap) * in_frame;
+    if (in_bytes > static_cast<std::size_t>(SDL_MAX_SINT32) / mult) return false;
+    Samples work;
+    if (wrap == 0) {
+        // In place: SDL_realloc keeps the samples and leaves the new room as it is.
+        void* grown = SDL_realloc(d.data.get(), in_bytes * mult);
+        if (!grown) return false;
+        d.data.release();
+        work.reset(static_cast<Sint16*>(grown));
+    } else {
+        work.reset(static_cast<Sint16*>(SDL_malloc(in_bytes * mult)));
+        if (!work) return false;
+        auto* w = reinterpret_cast<Uint8*>(work.get());
+        const auto* src = reinterpret_cast<const Uint8*>(d.data.get());
+        std::memcpy(w, src + (frames - wrap) * in_frame, wrap * in_frame);
+        std::memcpy(w + wrap * in_frame, src, frames * in_frame);
+        std::memcpy(w + (wrap + frames) * in_frame, src, wrap * in_frame);
+        d.data.reset();
+    }
+    cvt.buf = reinterpret_cast<Uint8*>(work.get());
+    cvt.len = static_cast<int>(in_bytes);
     if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) return false;
-    const std::size_t got = static_cast<std::size_t>(cvt.len_cvt) / (sizeof(float) * ch);
-    const double ratio = static_cast<double>(to) / from;
+    const std::size_t got = static_cast<std::size_t>(cvt.len_cvt) / out_frame;
+    const double ratio = static_cast<double>(rate) / d.spec.freq;
     const std::size_t first = static_cast<std::size_t>(std::llround(static_cast<double>(wrap) * ratio));
-    std::size_t keep = static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio));
+    std::size_t keep = resampling ? static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio))
+                                  : frames;
     if (first >= got) return false;
     keep = std::min(keep, got - first);
     if (keep == 0) return false;
-    samples.assign(in.begin() + static_cast<std::ptrdiff_t>(first * ch),
-                   in.begin() + static_cast<std::ptrdiff_t>((first + keep) * ch));
+    if (first > 0) std::memmove(work.get(), work.get() + first * channels, keep * out_frame);
+    // Gives back what the conversion needed beyond the sound itself.
+    if (void* shrunk = SDL_realloc(work.get(), keep * out_frame)) {
+        work.release();
+        work.reset(static_cast<Sint16*>(shrunk));
+    }
+    b.samples = std::move(work);
+    b.frames = keep;
     return true;
 }
 
@@ -227,16 +280,12 @@ intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intp
         channels = it->second.channels;
     }
     // The work is done without the lock: the music keeps playing meanwhile.
-    WaveData wave;
-    if (!velmora::parse_wave(static_cast<const unsigned char*>(image), size, wave)) return 0;
-    if (wave.frames > kMaxFrames) return 0;
+    Decoded wave;
+    if (!decode(image, size, wave)) return 0;
     auto b = std::make_unique<Buffer>();
     b->context = context;
     b->flags = flags;
-    b->samples = map_channels(wave, channels);
-    wave.samples = {};
-    if (!resample(b->samples, channels, wave.rate, rate, (flags & DS_EFFECT) == 0)) return 0;
-    b->frames = b->samples.size() / static_cast<std::size_t>(channels);
+    if (!convert(wave, channels, rate, (flags & DS_EFFECT) == 0, *b)) return 0;
     if (b->frames == 0 || b->frames > kMaxFrames) return 0;
 
     std::lock_guard<std::mutex> lock(g_lock);
@@ -250,7 +299,7 @@ intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intp
 
 intptr_t dsCreateDSB(intptr_t context, const void* image, intptr_t flags) {
     if (context == 0 || !image) return 0;
-    const std::size_t size = velmora::riff_image_size(static_cast<const unsigned char*>(image));
+    const std::size_t size = riff_image_size(image);
     if (size == 0 || size > kMaxTrustedImage) return 0;
     return dsCreateDSBSized(context, image, size, flags);
 }

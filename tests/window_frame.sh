@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Starts the program on a private Xvfb, first without a window manager, then
+# under openbox, and checks where its window stands each time.
+#   tests/window_frame.sh <window_frame checker> <velmora program>
+set -euo pipefail
+checker=$1
+program=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Xvfb names its display on the pipe once it takes connections.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+pids+=($!)
+read -r number < "$work/display"
+export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+unset QT_QPA_PLATFORM
+cd "$work"
+
+"$checker" "$program"
+
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+"$checker" --wm "$program"
