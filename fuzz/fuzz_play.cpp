@@ -336,12 +336,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (at < size && !w.ended) {
         const int command = next();
         const int before_pos = f.rec_pos;
+        // 後手 may lay out a new game and let the computer open within one command.
+        const Position before = Position::of(f);
+        const bool finished_before = f.winner != Form1::NONE;
+        const bool unstarted_before = f.turn == Form1::NONE || f.move_no == 0;
+        bool computer_opened = false;
         bool stepped_back = false, pressed = false;
         w.boxes = 0;
         switch (command % kCommands) {
             case 0: f.mnu.START->trigger(); break;
             case 1: f.mnu.SENTE->trigger(); break;
-            case 2: f.mnu.GOTE->trigger(); break;
+            case 2:
+                f.mnu.GOTE->trigger();
+                computer_opened = (finished_before || unstarted_before) && f.rec_pos == 1;
+                break;
             case 3: f.mnu.LEVEL1->trigger(); break;
             case 4: f.mnu.LEVEL2->trigger(); break;
             case 5: f.mnu.LEVEL3->trigger(); break;
@@ -423,6 +431,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                          f.click_phase, f.sel_x, f.sel_y, f.sel_piece, f.winner, w.boxes);
         check_state(f);
         if (pressed) check_pick(f);
+        if (computer_opened) start = finished_before ? w.start : before;
         if (f.rec_pos == 0) {
             // Back at the start of what was stepped: it must be where that game began.
             // Any other way to rec_pos 0 (a new game, a load, a reversal, a

@@ -6,7 +6,7 @@
 # build-fuzz/crashes/<name>/ and makes the script fail.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
-seconds="${1:-30}"
+seconds="${1:-${VELMORA_FUZZ_SECONDS:-30}}"
 dir="$top/build-fuzz"
 export CC=clang CXX=clang++ CCACHE_BASEDIR="$top" CCACHE_NOHASHDIR=true
 export SDL_AUDIODRIVER=dummy QT_QPA_PLATFORM=offscreen
