@@ -22,7 +22,7 @@
 
 class QAction;
 class QComboBox;
-class QIODevice;
+class QBuffer;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -187,7 +187,7 @@ public:
     std::array<double, REC_MAX + 1> rec_man_after{};
     std::array<double, REC_MAX + 1> rec_com_before{};
     std::array<double, REC_MAX + 1> rec_com_after{};
-    QIODevice* kifu_file = nullptr;  // the record file being read, open only inside one command
+    QBuffer* kifu_file = nullptr;  // the record file being read, in memory, only inside one command
     // The loaded record's game name and bottom player while they stand in the
     // strip below the board, which the top player's clock shares.
     QString strip_game_name, strip_bottom_name;

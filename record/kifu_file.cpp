@@ -371,22 +371,22 @@ void Form1::Dir1_Change() {
 
 bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     if (!kifu_file || !kifu_file->isOpen()) return false;
-    QByteArray line;
-    char c = 0;
-    bool any = false;
+    // The whole file is in memory: the line is found there, not read byte by byte.
+    const QByteArray& all = kifu_file->buffer();
+    const qsizetype from = kifu_file->pos();
+    if (from >= all.size()) return false;
     // Only a carriage return ends a line (with the line feed after it, if
     // any); a bare line feed stays in the line and reads as a blank.
-    while (kifu_file->getChar(&c)) {
-        any = true;
-        if (c == '\r') {
-            char next = 0;
-            if (kifu_file->peek(&next, 1) == 1 && next == '\n') kifu_file->getChar(&next);
-            break;
-        }
-        line += c;
+    qsizetype end = all.indexOf('\r', from);
+    qsizetype next = end + 1;
+    if (end < 0) {
+        end = all.size();
+        next = end;
+    } else if (next < all.size() && all[next] == '\n') {
+        ++next;
     }
-    if (!any) return false;
-    文字列 = line;
+    文字列 = all.mid(from, end - from);
+    kifu_file->seek(next);
     return true;
 }
 
