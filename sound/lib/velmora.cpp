@@ -108,8 +108,8 @@ void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
 
 // A wave image decoded by SDL: its own samples, in the file's format.
 struct Decoded {
-    SDL_AudioSpec spec{};
-    Samples data;  // as SDL_LoadWAV_RW gives it, in spec's format
+    SDL_AudioSpec wave_format{};
+    Samples data;  // as SDL_LoadWAV_RW gives it, in wave_format's format
     Uint32 bytes = 0;
 };
 
@@ -141,10 +141,10 @@ bool decode(const void* image, std::size_t size, Decoded& out) {
     if (!rw) return false;
     Uint8* data = nullptr;
     // Frees the stream whatever happens.
-    if (!SDL_LoadWAV_RW(rw, 1, &out.spec, &data, &out.bytes)) return false;
+    if (!SDL_LoadWAV_RW(rw, 1, &out.wave_format, &data, &out.bytes)) return false;
     out.data.reset(reinterpret_cast<Sint16*>(data));
-    if (out.spec.freq < kMinRate || out.spec.freq > kMaxRate || out.spec.channels == 0) return false;
-    const Uint32 frame = SDL_AUDIO_BITSIZE(out.spec.format) / 8u * out.spec.channels;
+    if (out.wave_format.freq < kMinRate || out.wave_format.freq > kMaxRate || out.wave_format.channels == 0) return false;
+    const Uint32 frame = SDL_AUDIO_BITSIZE(out.wave_format.format) / 8u * out.wave_format.channels;
     if (frame == 0 || out.bytes / frame == 0) return false;
     out.bytes -= out.bytes % frame;  // whole frames only
     return true;
@@ -157,20 +157,20 @@ bool decode(const void* image, std::size_t size, Decoded& out) {
 // loop point instead of silence and the seam stays smooth.
 bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, d.spec.format, d.spec.channels, d.spec.freq, kBufferFormat,
+    const int built = SDL_BuildAudioCVT(&cvt, d.wave_format.format, d.wave_format.channels, d.wave_format.freq, kBufferFormat,
                                         static_cast<Uint8>(channels), rate);
     if (built < 0) return false;
-    const std::size_t in_frame = SDL_AUDIO_BITSIZE(d.spec.format) / 8u * d.spec.channels;
+    const std::size_t in_frame = SDL_AUDIO_BITSIZE(d.wave_format.format) / 8u * d.wave_format.channels;
     const std::size_t out_frame = sizeof(Sint16) * static_cast<std::size_t>(channels);
     const std::size_t frames = d.bytes / in_frame;
-    if (static_cast<double>(frames) * rate / d.spec.freq > static_cast<double>(kMaxFrames)) return false;
+    if (static_cast<double>(frames) * rate / d.wave_format.freq > static_cast<double>(kMaxFrames)) return false;
     if (built == 0) {  // already in the buffer's format
         b.samples = std::move(d.data);
         b.frames = frames;
         return true;
     }
     const std::size_t mult = static_cast<std::size_t>(std::max(cvt.len_mult, 1));
-    const bool resampling = d.spec.freq != rate;
+    const bool resampling = d.wave_format.freq != rate;
     const std::size_t wrap = circular && resampling ? std::min<std::size_t>(frames, 4096) : 0;
     const std::size_t in_bytes = (frames + 2 * wrap) * in_frame;
     if (in_bytes > static_cast<std::size_t>(SDL_MAX_SINT32) / mult) return false;
@@ -195,7 +195,7 @@ bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     cvt.len = static_cast<int>(in_bytes);
     if (SDL_ConvertAudio(&cvt) != 0 || cvt.len_cvt <= 0) return false;
     const std::size_t got = static_cast<std::size_t>(cvt.len_cvt) / out_frame;
-    const double ratio = static_cast<double>(rate) / d.spec.freq;
+    const double ratio = static_cast<double>(rate) / d.wave_format.freq;
     const std::size_t first = static_cast<std::size_t>(std::llround(static_cast<double>(wrap) * ratio));
     std::size_t keep = resampling ? static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio))
                                   : frames;
