@@ -591,3 +591,91 @@ TEST(Render, DoubleDensityIsCrisp) {
         }
     }
 }
+
+namespace {
+// Device pixels of one row or column of the canvas that are exactly `c`, as runs.
+std::vector<int> runs_of(const QImage& img, QRgb c, bool along_row, int at, int from, int to) {
+    std::vector<int> runs;
+    int run = 0;
+    for (int i = from; i < to; ++i) {
+        const QRgb p = along_row ? img.pixel(i, at) : img.pixel(at, i);
+        if ((p & 0xffffff) == (c & 0xffffff)) {
+            ++run;
+        } else if (run > 0) {
+            runs.push_back(run);
+            run = 0;
+        }
+    }
+    if (run > 0) runs.push_back(run);
+    return runs;
+}
+}  // namespace
+
+// At every ratio a laptop screen uses, from 1 to 3 in quarters, the pictures
+// meet without a gap: nowhere does the canvas's own colour show through (the
+// same scene on a canvas of another colour is the same to the pixel), and
+// every grid line of the board has the same width in device pixels.
+TEST(Render, FractionalRatiosAreSeamless) {
+    Harness h;
+    Form1& f = h.f();
+    const QRgb grid = Form1::色_RGB(Form1::GREEN).rgb();
+    for (int quarter = 4; quarter <= 12; ++quarter) {
+        const qreal dpr = quarter / 4.0;
+        f.準備_画面(dpr);
+        const int lw = std::max(1, qRound(dpr));
+        for (int bg : kBackgrounds) {
+            SCOPED_TRACE("dpr " + std::to_string(dpr) + ", background " + std::to_string(bg));
+            redraw(f, bg);
+            const QImage drawn = whole(f);
+            f.canvas.fill(QColor(255, 0, 255));
+            redraw(f, bg);
+            const QImage on_magenta = whole(f);
+            ASSERT_EQ(drawn.size(), on_magenta.size());
+            int seams = 0;
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x) seams += drawn.pixel(x, y) != on_magenta.pixel(x, y);
+            EXPECT_EQ(seams, 0) << "pixels where the canvas's colour shows through";
+
+            // Across the board through the middle of row 5 and down the middle of column 5.
+            auto dev = [dpr](double twips) { return qRound(twips / Form1::TWIPS_PER_PIXEL * dpr); };
+            const int left = dev(f.board_left + f.cell_w), right = dev(f.board_left + 10 * f.cell_w) + lw;
+            const int top = dev(f.board_top + f.cell_h), bottom = dev(f.board_top + 10 * f.cell_h) + lw;
+            const int mid_y = dev(f.board_top + 5.5 * f.cell_h), mid_x = dev(f.board_left + 5.5 * f.cell_w);
+            for (bool along_row : {true, false}) {
+                const std::vector<int> lines = along_row ? runs_of(drawn, grid, true, mid_y, left, right)
+                                                         : runs_of(drawn, grid, false, mid_x, top, bottom);
+                EXPECT_EQ(lines, std::vector<int>(10, lw)) << (along_row ? "vertical lines" : "horizontal lines");
+            }
+        }
+    }
+}
+
+// A press lands on the square the user sees: every device pixel inside a
+// square's outline, at every ratio, turns into that square.
+TEST(Render, PressesLandOnTheSquareDrawnAtEveryRatio) {
+    Harness h;
+    Form1& f = h.f();
+    for (int quarter = 4; quarter <= 12; ++quarter) {
+        const qreal dpr = quarter / 4.0;
+        const int lw = std::max(1, qRound(dpr));
+        auto dev = [dpr](double twips) { return qRound(twips / Form1::TWIPS_PER_PIXEL * dpr); };
+        // A device pixel's position, as the window reports it, in twips.
+        auto twips = [dpr](int device) { return device / dpr * Form1::TWIPS_PER_PIXEL; };
+        for (int x = 1; x <= 9; ++x) {
+            const int x0 = dev(f.board_left + x * f.cell_w) + lw, x1 = dev(f.board_left + (x + 1) * f.cell_w) - 1;
+            for (int px : {x0, x1}) {
+                const int y = 9;   // the minus player's back row: each press picks the piece under it
+                const int y0 = dev(f.board_top + y * f.cell_h) + lw, y1 = dev(f.board_top + (y + 1) * f.cell_h) - 1;
+                for (int py : {y0, y1}) {
+                    f.START_Click();
+                    f.Form_MouseDown(1, 0, twips(px), twips(py));
+                    SCOPED_TRACE("dpr " + std::to_string(dpr) + " pixel " + std::to_string(px) + "," +
+                                 std::to_string(py));
+                    EXPECT_EQ(f.click_phase, 1);
+                    EXPECT_EQ(f.sel_x, x);
+                    EXPECT_EQ(f.sel_y, y);
+                }
+            }
+        }
+    }
+}

@@ -50,7 +50,7 @@ const char* const kMoveSuffix = "手目";
 void Form1::準備_画面(qreal dpr) {
     if (!(dpr > 0)) dpr = 1.0;
     canvas_dpr = dpr;
-    canvas = QImage(qRound(kCanvasW * dpr), qRound(kCanvasH * dpr), QImage::Format_ARGB32_Premultiplied);
+    canvas = QImage(画素数_被覆(kCanvasW, dpr), 画素数_被覆(kCanvasH, dpr), QImage::Format_ARGB32_Premultiplied);
     canvas.setDevicePixelRatio(dpr);
     canvas.fill(色_RGB(bg_colour));
     for (int code = kLowestPicture; code <= kHighestPicture; ++code) {
@@ -77,15 +77,21 @@ void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
     const QImage& pic = 絵(駒種類);
     if (pic.isNull()) return;
     const qreal dpr = canvas_dpr;
-    const int dx = to_device(board_left + 座標X * cell_w, dpr);
-    const int dy = to_device(board_top + 座標Y * cell_h, dpr);
-    const QRect target(dx, dy, pic.width(), pic.height());
-    if (!target.intersects(canvas.rect())) return;
+    const double left = board_left + 座標X * cell_w, top = board_top + 座標Y * cell_h;
+    const QSize size = 寸法_絵(駒種類) * TWIPS_PER_PIXEL;
+    const int dx = to_device(left, dpr);
+    const int dy = to_device(top, dpr);
+    // The picture reaches exactly to where its right and bottom edges round
+    // to, so neighbours meet without a gap or a seam at any ratio.
+    const int dw = std::min(pic.width(), to_device(left + size.width(), dpr) - dx);
+    const int dh = std::min(pic.height(), to_device(top + size.height(), dpr) - dy);
+    const QRect target(dx, dy, dw, dh);
+    if (dw <= 0 || dh <= 0 || !target.intersects(canvas.rect())) return;
     画面_無効化();
     QPainter p(&canvas);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // Device-pixel rectangles expressed in logical units: an exact one-to-one copy.
-    p.drawImage(QRectF(dx / dpr, dy / dpr, pic.width() / dpr, pic.height() / dpr), pic, QRectF(pic.rect()));
+    p.drawImage(QRectF(dx / dpr, dy / dpr, dw / dpr, dh / dpr), pic, QRectF(0, 0, dw, dh));
 }
 
 void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {

@@ -10,8 +10,10 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -28,10 +30,31 @@ struct Seeded {
 
 const QString kFace = QStringLiteral("IPAPMincho");
 
+// 96 dots per inch: text keeps its size against the picture whatever the screen's font resolution.
+constexpr int kDotsPerMeter96 = 3780;
+
 QImage blank(int w, int h, qreal dpr) {
-    QImage img(qRound(w * dpr), qRound(h * dpr), QImage::Format_ARGB32_Premultiplied);
+    QImage img(画素数_被覆(w, dpr), 画素数_被覆(h, dpr), QImage::Format_ARGB32_Premultiplied);
     img.setDevicePixelRatio(dpr);
+    img.setDotsPerMeterX(kDotsPerMeter96);
+    img.setDotsPerMeterY(kDotsPerMeter96);
     img.fill(Qt::transparent);
+    return img;
+}
+
+// The painting covers w x h logical pixels; the device pixels beyond them,
+// whole or in part, repeat the last whole column and row, so a picture is
+// opaque to its last pixel.
+QImage padded(QImage img, int w, int h) {
+    const qreal dpr = img.devicePixelRatio();
+    const int full_w = std::max(1, static_cast<int>(std::floor(w * dpr + 1e-6)));
+    const int full_h = std::max(1, static_cast<int>(std::floor(h * dpr + 1e-6)));
+    for (int y = 0; y < std::min(full_h, img.height()); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = full_w; x < img.width(); ++x) line[x] = line[full_w - 1];
+    }
+    for (int y = full_h; y < img.height(); ++y)
+        std::memcpy(img.scanLine(y), img.constScanLine(full_h - 1), static_cast<size_t>(img.bytesPerLine()));
     return img;
 }
 
@@ -291,22 +314,39 @@ QImage logo(qreal dpr) {
 
 }  // namespace
 
+int 画素数_被覆(int logical, qreal dpr) {
+    // A whole number of device pixels stays exact; a fraction takes the pixel it starts.
+    return static_cast<int>(std::ceil(logical * dpr - 1e-6));
+}
+
+QSize 寸法_絵(int 駒種類) {
+    if (駒種類 >= -Form1::CHAIRMAN && 駒種類 <= Form1::CHAIRMAN) return {PICTURE_CELL_W, PICTURE_CELL_H};
+    if (駒種類 == Form1::PIC_LOGO) return {PICTURE_LOGO_W, PICTURE_LOGO_H};
+    if (駒種類 >= Form1::BG_MIDORI && 駒種類 <= Form1::BG_RENGA) return {PICTURE_TILE_W, PICTURE_TILE_H};
+    return {};
+}
+
 QImage 作成_絵(int 駒種類, qreal dpr) {
-    if (駒種類 == Form1::EMPTY) return empty_square(dpr);
-    if (駒種類 >= -Form1::CHAIRMAN && 駒種類 <= -Form1::SECRETARY) return minus_piece(-駒種類, dpr);
-    if (駒種類 >= Form1::SECRETARY && 駒種類 <= Form1::CHAIRMAN) {
+    const QSize size = 寸法_絵(駒種類);
+    if (size.isEmpty()) return {};
+    if (駒種類 >= Form1::SECRETARY) {
         // The plus player's piece is the minus player's turned through 180 degrees.
-        QImage turned = minus_piece(駒種類, dpr).transformed(QTransform().rotate(180));
-        turned.setDevicePixelRatio(dpr);
-        return turned;
+        if (駒種類 <= Form1::CHAIRMAN) {
+            QImage turned = 作成_絵(-駒種類, dpr).transformed(QTransform().rotate(180));
+            turned.setDevicePixelRatio(dpr);
+            return turned;
+        }
     }
-    switch (駒種類) {
-    case Form1::PIC_LOGO: return logo(dpr);
-    case Form1::BG_MIDORI: return tile_work(dpr);
-    case Form1::BG_TATAMI: return tile_tatami(dpr);
-    case Form1::BG_TAKE: return tile_bamboo(dpr);
-    case Form1::BG_UCHU: return tile_space(dpr);
-    case Form1::BG_RENGA: return tile_brick(dpr);
-    default: return {};
-    }
+    QImage img;
+    if (駒種類 == Form1::EMPTY) img = empty_square(dpr);
+    else if (駒種類 < 0) img = minus_piece(-駒種類, dpr);
+    else switch (駒種類) {
+        case Form1::PIC_LOGO: img = logo(dpr); break;
+        case Form1::BG_MIDORI: img = tile_work(dpr); break;
+        case Form1::BG_TATAMI: img = tile_tatami(dpr); break;
+        case Form1::BG_TAKE: img = tile_bamboo(dpr); break;
+        case Form1::BG_UCHU: img = tile_space(dpr); break;
+        default: img = tile_brick(dpr); break;
+        }
+    return padded(std::move(img), size.width(), size.height());
 }

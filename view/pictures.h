@@ -10,5 +10,11 @@ inline constexpr int PICTURE_TILE_W = 34, PICTURE_TILE_H = 41;
 inline constexpr int PICTURE_LOGO_W = 128, PICTURE_LOGO_H = 39;
 
 // The picture for a picture code (piece codes -9..9, the logo 11, the
-// backgrounds 12..16); a null image for any other code.
+// backgrounds 12..16); a null image for any other code. At a fractional ratio
+// the picture is one device pixel larger than its logical size rounds to, so
+// that placed at any rounded grid position it reaches the next one.
 QImage 作成_絵(int 駒種類, qreal dpr);
+// A picture's size in logical pixels (an empty size for an unknown code).
+QSize 寸法_絵(int 駒種類);
+// Device pixels that cover `logical` logical pixels wherever they start.
+int 画素数_被覆(int logical, qreal dpr);
