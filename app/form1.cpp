@@ -49,6 +49,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
 
     view = new BoardView(*this, this);
     setCentralWidget(view);
+    view->setFocus();
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(50);

@@ -4,6 +4,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMenuBar>
 #include <QScreen>
 
 namespace {
@@ -130,9 +131,10 @@ void Form1::closeEvent(QCloseEvent* e) {
 
 void Form1::keyPressEvent(QKeyEvent* e) {
     // A key pressed in the record-file panel (Esc included) belongs to that
-    // control; only the window itself takes Esc as the order to end.
+    // control; the window, the board and the idle menu bar take Esc as the
+    // order to end (an open menu or the bar's keyboard mode keeps its keys).
     const QWidget* owner = focusWidget();
-    if (owner && owner != this && owner != centralWidget() && owner->isVisibleTo(this)) return;
+    if (owner && owner != this && owner != centralWidget() && owner != menuBar() && owner->isVisibleTo(this)) return;
     if (e->key() == Qt::Key_Escape) {
         Form_KeyPress(kKeyEsc);
         return;

@@ -9,6 +9,10 @@ BoardView::BoardView(Form1& form, QWidget* parent) : QWidget(parent), form_(form
     setFixedSize(Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL,
                  Form1::CLIENT_H_TWIPS / Form1::TWIPS_PER_PIXEL);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The board holds the keyboard focus for the window, so the menu bar
+    // hands the keys back to it when the user leaves the menus; a click on
+    // the board takes the keys back from a panel field.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void BoardView::paintEvent(QPaintEvent* e) {

@@ -9,7 +9,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyleOption>
 
 namespace {
 // Panel geometry in twips: left, top, width, height.
@@ -32,6 +35,25 @@ constexpr TwipRect kText3{960, 2640, 2295, 270};
 constexpr TwipRect kText4{960, 2880, 2295, 270};
 constexpr TwipRect kCommand1{3360, 3000, 855, 375};
 const char* const kLabelCaptions[4] = {"ﾌｧｲﾙ名 ：", "後    手 ：", "先    手 ：", "対 局 名："};
+
+// While the keyboard is on the menu bar (after Alt or F10, or after Esc closed
+// one of its menus) its current item is drawn as an open one, so the user sees
+// where the arrows are; some styles draw it no differently from the others.
+class KeyboardMenuBarStyle : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_MenuBarItem && widget && widget->hasFocus() && (option->state & State_Selected)) {
+            if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
+                QStyleOptionMenuItem shown = *item;
+                shown.state |= State_Sunken;
+                QProxyStyle::drawControl(element, &shown, painter, widget);
+                return;
+            }
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
 }  // namespace
 
 void Form1::作成_メニュー() {
@@ -94,6 +116,13 @@ void Form1::作成_メニュー() {
     mnu.BGM = item(mnu.OPTION, "BGM", &Form1::BGM_Click, true);
 
     mnu.VER = bar_item("その他", &Form1::VER_Click);
+
+    auto* style = new KeyboardMenuBarStyle;
+    style->setParent(bar);
+    bar->setStyle(style);
+    // F10 opens the first menu, as on other desktop programs.
+    auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this, bar] { bar->setActiveAction(mnu.TAIKYOKU->menuAction()); });
 }
 
 void Form1::作成_パネル() {
