@@ -66,15 +66,23 @@ void Form1::Form_Load() {
 
 void Form1::配置_ウィンドウ() {
     if (!place_pending) return;
+    // The corner is the screen's available area's: a desktop's top bar or
+    // dock keeps its place, and the window's title bar stays where it can be
+    // dragged. Without bars it is the screen's own corner.
+    const QPoint corner = screen() ? screen()->availableGeometry().topLeft() : QPoint(0, 0);
     // The top edge is the frame's: the title bar stands on the screen.
     const QRect frame = frameGeometry();
-    if (frame.y() == kKeepTopTwips / TWIPS_PER_PIXEL) {
+    if (frame.y() - corner.y() == kKeepTopTwips / TWIPS_PER_PIXEL) {
         place_pending = false;
         return;
     }
-    if (frame.topLeft() != QPoint(0, 0)) move(0, 0);
-    // Without a window manager there is no frame, and the client area stands at (0, 0) already.
-    if (isVisible() && frame != geometry() && frame.topLeft() == QPoint(0, 0)) place_pending = false;
+    // Until a window manager has framed the window its frame is not known, and
+    // a move would place the client area, not the frame: the manager's first
+    // placement brings the window back here. Without a window manager there is
+    // no frame, and the client area stands at the corner already.
+    if (frame == geometry()) return;
+    if (frame.topLeft() != corner) move(corner);
+    else if (isVisible()) place_pending = false;
 }
 
 void Form1::moveEvent(QMoveEvent* e) {

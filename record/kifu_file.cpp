@@ -106,7 +106,7 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
         it->setData(Qt::UserRole, path);
         it->setToolTip(path);
         if (current) {
-            QFont bold = it->font();
+            QFont bold = f.Dir1->font();
             bold.setBold(true);
             it->setFont(bold);
         }

@@ -1,9 +1,12 @@
-/* window_frame [--wm] PROGRAM...: starts PROGRAM on the current X display and
- * waits, event by event, until its window "Velmora" stands where a user
- * expects it: under a window manager (--wm) the frame's top-left corner at
- * (0, 0) and the client area at the frame's inner corner; without one the
- * client area at (0, 0). Exits 0 when it does, 1 (with what it saw) when the
- * window settles elsewhere or does not appear within 20 s. */
+/* window_frame [--wm [--bar N]] PROGRAM...: starts PROGRAM on the current X
+ * display and waits, event by event, until its window "Velmora" stands where
+ * a user expects it: under a window manager (--wm) the frame's top-left
+ * corner at the work area's corner, the client area at the frame's inner
+ * corner and the whole frame inside the work area; without one the client
+ * area at (0, 0). With --bar N a dock across the top of the screen reserves
+ * its top N pixels first, as a desktop's top bar does. Exits 0 when it does,
+ * 1 (with what it saw) when the window settles elsewhere or does not appear
+ * within 20 s. */
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -62,11 +65,48 @@ static void wait_for_events(Display* d) {
     select(fd + 1, &s, NULL, NULL, &tv);
 }
 
+/* The work area the window manager announces (x, y, width, height); the screen when none. */
+static void work_area(Display* d, Window root, long wa[4]) {
+    Atom type;
+    int format;
+    unsigned long n = 0, after = 0;
+    unsigned char* data = NULL;
+    Atom a = XInternAtom(d, "_NET_WORKAREA", False);
+    wa[0] = wa[1] = 0;
+    wa[2] = DisplayWidth(d, DefaultScreen(d));
+    wa[3] = DisplayHeight(d, DefaultScreen(d));
+    if (XGetWindowProperty(d, root, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+        data && n == 4)
+        for (int i = 0; i < 4; ++i) wa[i] = ((long*)data)[i];
+    if (data) XFree(data);
+}
+
+/* A dock across the top of the screen that reserves its top `height` pixels. */
+static void top_bar(Display* d, Window root, int height) {
+    const int width = DisplayWidth(d, DefaultScreen(d));
+    Window bar = XCreateSimpleWindow(d, root, 0, 0, width, height, 0, 0, 0x303030);
+    Atom type = XInternAtom(d, "_NET_WM_WINDOW_TYPE", False);
+    Atom dock = XInternAtom(d, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d, bar, type, XA_ATOM, 32, PropModeReplace, (unsigned char*)&dock, 1);
+    long strut[12] = {0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0};
+    XChangeProperty(d, bar, XInternAtom(d, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32, PropModeReplace,
+                    (unsigned char*)strut, 12);
+    XChangeProperty(d, bar, XInternAtom(d, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
+                    (unsigned char*)strut, 4);
+    XMapWindow(d, bar);
+    XSync(d, False);
+}
+
 int main(int argc, char** argv) {
     int wm = argc > 1 && strcmp(argv[1], "--wm") == 0;
+    int bar = 0;
     char** cmd = argv + 1 + wm;
+    if (wm && cmd[0] && strcmp(cmd[0], "--bar") == 0 && cmd[1]) {
+        bar = atoi(cmd[1]);
+        cmd += 2;
+    }
     if (!*cmd) {
-        fprintf(stderr, "usage: window_frame [--wm] PROGRAM...\n");
+        fprintf(stderr, "usage: window_frame [--wm [--bar N]] PROGRAM...\n");
         return 2;
     }
     Display* d = XOpenDisplay(NULL);
@@ -95,6 +135,24 @@ int main(int argc, char** argv) {
             if (found) break;
             if (now_s() > until) {
                 printf("NOT PLACED: no window manager came up\n");
+                XCloseDisplay(d);
+                return 1;
+            }
+            XEvent e;
+            while (XPending(d)) XNextEvent(d, &e);
+            wait_for_events(d);
+        }
+    }
+
+    long wa[4];
+    work_area(d, root, wa);
+    if (bar > 0) {
+        /* The window manager takes the bar's reservation off its work area. */
+        top_bar(d, root, bar);
+        const double until = now_s() + 20;
+        for (work_area(d, root, wa); wa[1] != bar; work_area(d, root, wa)) {
+            if (now_s() > until) {
+                printf("NOT PLACED: the window manager did not reserve the top bar's %d pixels\n", bar);
                 XCloseDisplay(d);
                 return 1;
             }
@@ -138,8 +196,14 @@ int main(int argc, char** argv) {
             int framed = frame_extents(d, w, ext);
             snprintf(last, sizeof last, "client area at (%d, %d), %dx%d, frame extents %s %ld %ld %ld %ld", x, y,
                      at.width, at.height, framed ? "" : "none", ext[0], ext[1], ext[2], ext[3]);
-            if (wm)
-                ok = framed && ext[2] > 0 && x == ext[0] && y == ext[2];
+            if (wm) {
+                const long left = x - ext[0], top = y - ext[2];
+                const long right = x + at.width + ext[1], bottom = y + at.height + ext[3];
+                snprintf(last + strlen(last), sizeof last - strlen(last), ", work area %ld,%ld %ldx%ld", wa[0],
+                         wa[1], wa[2], wa[3]);
+                ok = framed && ext[2] > 0 && left == wa[0] && top == wa[1] && right <= wa[0] + wa[2] &&
+                     bottom <= wa[1] + wa[3];
+            }
             else
                 ok = x == 0 && y == 0;
         }

@@ -27,3 +27,6 @@ cd "$work"
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=($!)
 "$checker" --wm "$program"
+
+# A desktop with a 30-pixel top bar: the frame stands just below it.
+"$checker" --wm --bar 30 "$program"

@@ -34,6 +34,8 @@ constexpr TwipRect kText2{960, 2400, 2295, 270};
 constexpr TwipRect kText3{960, 2640, 2295, 270};
 constexpr TwipRect kText4{960, 2880, 2295, 270};
 constexpr TwipRect kCommand1{3360, 3000, 855, 375};
+// The panel's text size: 9 points at 96 dpi.
+constexpr int kPanelFontPixels = 12;
 const char* const kLabelCaptions[4] = {"ﾌｧｲﾙ名 ：", "後    手 ：", "先    手 ：", "対 局 名："};
 
 // While the keyboard is on the menu bar (after Alt or F10, or after Esc closed
@@ -153,6 +155,14 @@ void Form1::作成_パネル() {
     for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setStyleSheet(yellow);
     Command1 = new QPushButton(QStringLiteral("RETURN"), view);
     Command1->setGeometry(to_pixels(kCommand1));
+
+    // One face and size for the whole panel, whatever the locale and the screen's
+    // font resolution would choose: the labels' texts fit their fixed boxes.
+    QFont panel_font(text_font.family());
+    panel_font.setPixelSize(kPanelFontPixels);
+    for (QWidget* w : std::initializer_list<QWidget*>{Drive1, Dir1, File1, Label1[0], Label1[1], Label1[2], Label1[3],
+                                                      Text1, Text2, Text3, Text4, Command1})
+        w->setFont(panel_font);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     // Return in the file-name field is the RETURN button, as a user expects.
