@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "view/board_view.h"
+#include "view/face.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -55,7 +56,7 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     Timer1->setInterval(50);
     connect(Timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
 
-    text_font = QFont("IPAPMincho");
+    text_font = QFont(書体_文字());
     text_font.setPointSize(9);
 
     作成_メニュー();

@@ -4,6 +4,7 @@
 #include "view/pictures.h"
 
 #include "app/form1.h"
+#include "view/face.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -28,7 +29,7 @@ struct Seeded {
     double uniform(double lo, double hi) { return lo + (hi - lo) * (next() % 100000) / 100000.0; }
 };
 
-const QString kFace = QStringLiteral("IPAPMincho");
+
 
 // 96 dots per inch: text keeps its size against the picture whatever the screen's font resolution.
 constexpr int kDotsPerMeter96 = 3780;
@@ -59,7 +60,7 @@ QImage padded(QImage img, int w, int h) {
 }
 
 QFont face(double pixels, bool bold) {
-    QFont f(kFace);
+    QFont f(書体_文字());
     // Pixel sizes are whole numbers; points reach the sizes in between (96 dpi images).
     f.setPointSizeF(pixels * 72.0 / 96.0);
     f.setBold(bold);
