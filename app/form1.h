@@ -358,11 +358,16 @@ public:
     // ===================================================================
     BoardView* view = nullptr;
     bool terminated = false;
-    // The window still has to be put at the screen's top-left corner, frame
+    // The window still has to be put at the available area's top-left corner, frame
     // and all: the frame is only known once a window manager has framed it.
     bool place_pending = false;
     void Form_Load();
     void 配置_ウィンドウ();
+    // The pixel ratio at which the window, frame and all, fits into an
+    // available area of this many logical pixels at ratio `倍率`: the ratio
+    // itself when it fits, else the largest quarter step that does, never
+    // below 1 (a 96-dpi pixel stays at least one device pixel).
+    static qreal 倍率_画面に収まる(QSize 使える大きさ, qreal 倍率);
     void 終了処理();
     void OWARI_Click();
     void VER_Click();

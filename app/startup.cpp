@@ -7,6 +7,9 @@
 #include <QMenuBar>
 #include <QScreen>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 // The About text: every line ends with a carriage return but the last.
 const QString kAboutText = QStringLiteral(
@@ -83,6 +86,18 @@ void Form1::配置_ウィンドウ() {
     if (frame == geometry()) return;
     if (frame.topLeft() != corner) move(corner);
     else if (isVisible()) place_pending = false;
+}
+
+qreal Form1::倍率_画面に収まる(QSize 使える大きさ, qreal 倍率) {
+    // The client area, the menu bar and room for a window manager's frame.
+    constexpr int kMenuBar = 20, kFrameW = 8, kFrameH = 40;
+    const QSize needed(CLIENT_W_TWIPS / TWIPS_PER_PIXEL + kFrameW, CLIENT_H_TWIPS / TWIPS_PER_PIXEL + kMenuBar + kFrameH);
+    if (倍率 <= 1 || 使える大きさ.isEmpty()) return 倍率;
+    if (使える大きさ.width() >= needed.width() && 使える大きさ.height() >= needed.height()) return 倍率;
+    // In device pixels the area stays what it is whatever the ratio.
+    const qreal fit = 倍率 * std::min(qreal(使える大きさ.width()) / needed.width(),
+                                     qreal(使える大きさ.height()) / needed.height());
+    return std::max<qreal>(1.0, std::floor(fit * 4 + 1e-9) / 4);
 }
 
 void Form1::moveEvent(QMoveEvent* e) {

@@ -267,3 +267,20 @@ TEST(About, ChimeThenTheSevenLines) {
     EXPECT_FALSE(m.text.endsWith('\r'));
     EXPECT_FALSE(f.terminated);
 }
+
+// The scale a window too large for its screen comes at: the largest quarter
+// step at which it fits, never below 1, the desktop's own when it fits.
+TEST(App, ScaleThatFitsTheScreen) {
+    struct Case {
+        QSize available;   // logical pixels at the desktop's ratio
+        qreal ratio, expected;
+    } const cases[] = {
+        {{1024, 768}, 1.0, 1.0},    {{800, 600}, 1.0, 1.0},    {{640, 480}, 1.0, 1.0},
+        {{1920, 1040}, 2.0, 2.0},   {{960, 540}, 2.0, 1.75},   {{960, 510}, 2.0, 1.5},
+        {{682, 512}, 1.5, 1.25},    {{1536, 864}, 1.25, 1.25}, {{512, 384}, 2.0, 1.25},
+        {{400, 300}, 1.25, 1.0},    {{1280, 720}, 1.5, 1.5},   {{1280, 680}, 1.5, 1.5},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Form1::倍率_画面に収まる(c.available, c.ratio), c.expected)
+            << c.available.width() << "x" << c.available.height() << " at " << c.ratio;
+}

@@ -30,3 +30,6 @@ pids+=($!)
 
 # A desktop with a 30-pixel top bar: the frame stands just below it.
 "$checker" --wm --bar 30 "$program"
+
+# 1.5x on a 1024 x 768 screen: too tall at that scale, the window comes at a scale that fits.
+QT_SCALE_FACTOR=1.5 "$checker" --wm "$program"
