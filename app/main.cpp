@@ -5,8 +5,11 @@
 #include <QEvent>
 #include <QIcon>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <csignal>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -22,6 +25,24 @@ public:
         return false;
     }
 };
+// The end of a desktop session (SIGTERM, SIGHUP) or Ctrl+C in a terminal
+// closes the window as its close box does: the handler only writes a byte,
+// and the window's own closing runs in the event loop.
+int end_pipe[2] = {-1, -1};
+void on_end_signal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(end_pipe[1], &byte, 1);
+}
+void close_on_end_signals(Form1& form) {
+    if (::pipe2(end_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+    struct sigaction sa {};
+    sa.sa_handler = on_end_signal;
+    ::sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
+    auto* notifier = new QSocketNotifier(end_pipe[0], QSocketNotifier::Read, &form);
+    QObject::connect(notifier, &QSocketNotifier::activated, &form, [&form] { form.Form_Unload(); });
+}
+
 // Set for the program started again at a smaller scale, so it is started again only once.
 constexpr char kFitted[] = "VELMORA_SCALED_TO_FIT";
 
@@ -56,6 +77,7 @@ int main(int argc, char** argv) {
     Form1 form;
     form.module1.head = &sound;
     form.Form_Load();
+    close_on_end_signals(form);
     IconAfterFirstFrame icon;
     form.view->installEventFilter(&icon);
     form.show();

@@ -102,6 +102,19 @@ check "F10, Esc, F10, Esc, Esc" \
     eval 'xdotool key F10 && menu_shown && xdotool key Escape && menu_gone && xdotool key F10 && menu_shown &&
           xdotool key Escape Escape'
 
+# A window of one size asks the window manager for no maximize button and no
+# maximizing (the Motif hints: functions without 0x10, decorations without 0x40).
+no_maximize() {
+    local hints
+    hints=$(xprop -id "$window" _MOTIF_WM_HINTS | sed -n 's/.*= //p' | tr -d ' ')
+    IFS=, read -r flags functions decorations _ <<<"$hints"
+    if [ -z "$hints" ] || (( (flags & 3) != 3 || (functions & 0x11) != 0 || (decorations & 0x41) != 0 )); then
+        echo "  the window offers maximizing: _MOTIF_WM_HINTS = ${hints:-none}"
+        return 1
+    fi
+}
+check "the window offers no maximize button, Esc" no_maximize
+
 # Alt puts the keyboard on the menu bar, and the bar shows which menu is active.
 bar_changes_on_alt() {
     import -window "$window" -crop 600x18+0+0 "$work/bar_before.png"
