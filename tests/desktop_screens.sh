@@ -20,7 +20,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 read -r number < "$work/display"
 export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
@@ -81,7 +81,7 @@ printf '背景画=働\r\nBGM=OFF\r\n' | iconv -f UTF-8 -t CP932 > Velmora.ini
 start
 picture "$work/dpi_96.png"
 stop
-xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi: 144"
+xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t144')"
 start QT_ENABLE_HIGHDPI_SCALING=0
 picture "$work/dpi_144.png"
 stop

@@ -30,7 +30,7 @@ QImage board_area(const QImage& window, int height) {
 }
 
 // Green showing through black tiles, fully or blended.
-bool greenish(QRgb p) { return qGreen(p) > qRed(p) + 40 && qGreen(p) > qBlue(p) + 40; }
+bool greenish(QRgb p) { return qGreen(p) > qRed(p) + 16 && qGreen(p) > qBlue(p) + 16; }
 
 int seams(const QImage& shot, double ratio) {
     const int h = static_cast<int>(std::lround(533 * ratio));

@@ -6,6 +6,7 @@
 #include "app/form1.h"
 #include "view/face.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -299,17 +300,29 @@ QImage logo(qreal dpr) {
     p.setPen(QPen(QColor(214, 172, 76, 120), 0.6));
     p.drawRect(all.adjusted(3.5, 3.5, -3.5, -3.5));
 
-    QFont f = face(24, true);
-    f.setLetterSpacing(QFont::AbsoluteSpacing, 1.2);
-    p.setFont(f);
+    // The letters are placed one by one, 1.2 pixels apart beyond their own
+    // advances (kerning kept): a font's letter spacing is lost when the
+    // screen's font resolution is not 96 dpi.
+    const QFont f = face(24, true);
+    const QFontMetricsF fm(f, &img);
+    const QString word = QStringLiteral("Velmora");
+    constexpr double kSpacing = 1.2;
+    const double width = fm.horizontalAdvance(word) + kSpacing * word.size();
     const QRectF text_box = all.adjusted(0, -1, 0, 0);
+    const double left = text_box.center().x() - width / 2;
+    const double baseline = text_box.center().y() + (fm.ascent() - fm.descent()) / 2;
+    auto letters = [&](QPointF origin) {
+        for (int i = 0; i < word.size(); ++i)
+            p.drawText(origin + QPointF(fm.horizontalAdvance(word.left(i)) + kSpacing * i, 0), word.mid(i, 1));
+    };
+    p.setFont(f);
     p.setPen(QColor(0, 0, 0, 160));
-    p.drawText(text_box.translated(1, 1), Qt::AlignCenter, QStringLiteral("Velmora"));
+    letters(QPointF(left + 1, baseline + 1));
     QLinearGradient shine(0, 8, 0, 30);
     shine.setColorAt(0.0, QColor(255, 236, 160));
     shine.setColorAt(1.0, QColor(200, 146, 44));
     p.setPen(QPen(QBrush(shine), 1));
-    p.drawText(text_box, Qt::AlignCenter, QStringLiteral("Velmora"));
+    letters(QPointF(left, baseline));
     return img;
 }
 
