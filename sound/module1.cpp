@@ -24,6 +24,7 @@ using Handle = SoundLibrary::Handle;
 using InitFn = Handle (*)(Handle);
 using CreateFn = Handle (*)(Handle, const void*, Handle);
 using CreateSizedFn = Handle (*)(Handle, const void*, std::size_t, Handle);
+using CreateFromFileFn = Handle (*)(Handle, int, Handle);
 using OneFn = Handle (*)(Handle);
 
 QString program_folder() {
@@ -99,6 +100,7 @@ bool Module1::bind(const QStringList& candidates, SoundLibrary& lib_out, QString
         auto init = reinterpret_cast<InitFn>(sym("dsInitialize"));
         auto sized = reinterpret_cast<CreateSizedFn>(sym("dsCreateDSBSized"));
         auto plain = reinterpret_cast<CreateFn>(sym("dsCreateDSB"));
+        auto from_file = reinterpret_cast<CreateFromFileFn>(sym("dsCreateDSBFromFile"));
         auto play = reinterpret_cast<OneFn>(sym("dsPlay"));
         auto looping = reinterpret_cast<OneFn>(sym("dsPlayLooping"));
         auto stop = reinterpret_cast<OneFn>(sym("dsStop"));
@@ -119,6 +121,7 @@ bool Module1::bind(const QStringList& candidates, SoundLibrary& lib_out, QString
                 return wave_image_fits(image, size) ? plain(context, image, flags) : 0;
             };
         }
+        if (from_file) lib_out.dsCreateDSBFromFile = from_file;
         lib_out.dsPlay = play;
         lib_out.dsPlayLooping = looping;
         lib_out.dsStop = stop;
@@ -190,6 +193,13 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
         const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
         ::close(fd);
         return unreadable(err);
+    }
+    // The library reads the file itself: the music's samples are then read as
+    // they play and never held, nor mapped, in the program.
+    if (lib.dsCreateDSBFromFile) {
+        got.handle = lib.dsCreateDSBFromFile(context, fd, flags);
+        ::close(fd);
+        return got;
     }
     const std::size_t size = static_cast<std::size_t>(st.st_size);
     void* mapped = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
