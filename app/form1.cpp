@@ -58,7 +58,6 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     text_font.setPointSize(9);
 
     作成_メニュー();
-    作成_パネル();
     準備_画面(devicePixelRatioF());
 }
 
