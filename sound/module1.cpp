@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "app/form1.h"
+#include "app/startup_marks.h"
 #include "app/system_files.h"
 
 namespace {
@@ -241,11 +242,14 @@ void SoundHead::run(QString library_file) {
     // The same steps as the load step's, in the same order, without a window.
     const QString here = executable_folder();
     if (!Module1::bind(Module1::library_candidates(library_file, here), ds, library_error)) return;
+    startup_marks::mark("[sound] library and SDL loaded");
     context = ds.dsInitialize(0);
     if (context == 0) return;
+    startup_marks::mark("[sound] audio device open");
     for (Wave& w : waves)
         w.loaded = Module1::load_file(ds, context, Module1::sound_candidates(QString::fromUtf8(w.file_name), here),
                                       w.flags);
+    startup_marks::mark("[sound] four wave files");
 }
 
 void Module1::sound_warning(const QString& text) { form.MsgBox(text, kLibraryTitle, MB_OK, MB_ICONWARNING); }
