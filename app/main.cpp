@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFont>
+#include <QFontInfo>
 #ifdef VELMORA_STARTUP_MARKS
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -48,6 +50,15 @@ int main(int argc, char** argv) {
     QFontMetricsF(QFont(QStringLiteral("IPAPMincho"), 9)).height();
     startup_marks::mark("first face");
 #endif
+    // Japanese in the desktop's font (menus, panel, message boxes) falls back
+    // to the proportional IPA Mincho face the board draws with, instead of
+    // bringing in a second Mincho face as fontconfig's own fallback would.
+    // (The desktop's family is named as fontconfig resolves it: an alias such
+    // as "Sans Serif" in a list of families would be passed over.)
+    QFont ui = QApplication::font();
+    ui.setFamilies({QFontInfo(ui).family(), QStringLiteral("IPAPMincho")});
+    QApplication::setFont(ui);
+    startup_marks::mark("desktop font with its Japanese fallback");
     Form1 form;
     startup_marks::mark("Form1");
     form.module1.head = &sound;
