@@ -764,6 +764,22 @@ TEST_F(SoundLibraryTest, TheFileEntryTakesWhatTheImageEntryTakes) {
     ::close(fd);
 }
 
+// A float file's samples beyond full scale saturate in the streamed music,
+// as in the samples kept at 16 bits, and what is not a finite number is silence.
+TEST_F(SoundLibraryTest, StreamedFloatMusicStaysWithinFullScale) {
+    const float odd[] = {0.5f, NAN, INFINITY, -INFINITY, 2.0f, -3.0f, -0.25f, 1.0f};
+    const float heard[] = {0.5f, 0.0f, 0.0f, 0.0f, 1.0f, -1.0f, -0.25f, 1.0f};
+    Bytes data;
+    for (float v : odd) put_sample(data, 3, 32, v);
+    const WaveOnDisk file(
+        riff({chunk("fmt ", fmt_body(3, 1, static_cast<std::uint32_t>(m.rate), 32)), chunk("data", data)}));
+    const Handle h = file.open_in(m.ctx, 1);
+    ASSERT_NE(h, 0);
+    lib().play(h);
+    const std::vector<float> l = m.left(std::size(odd));
+    for (std::size_t i = 0; i < std::size(odd); ++i) EXPECT_EQ(l[i], heard[i]) << i;
+}
+
 // Music of every encoding sounds the same from its file as from its image,
 // whether it is streamed or (24 bits, more channels, extensible) read whole.
 TEST_F(SoundLibraryTest, MusicSoundsTheSameFromItsFileInEveryEncoding) {

@@ -168,7 +168,12 @@ void mix_stream(std::size_t ch, Buffer& b, float* out, std::size_t frames) {
         const int got = SDL_AudioStreamGet(s.convert, s.piece.data(), want);
         const std::size_t whole = got > 0 ? static_cast<std::size_t>(got) / (sizeof(float) * ch) : 0;
         float* dst = out + done * ch;
-        for (std::size_t i = 0; i < whole * ch; ++i) dst[i] += s.piece[i];
+        // A float file may hold anything: beyond full scale it saturates, as
+        // the samples kept at 16 bits do, and what is not a finite number is silence.
+        for (std::size_t i = 0; i < whole * ch; ++i) {
+            const float v = s.piece[i];
+            dst[i] += std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
+        }
         done += whole;
         if (got < want) b.playing = false;  // played once to its end
     }
