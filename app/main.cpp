@@ -13,6 +13,8 @@
 #include <QIcon>
 #include <QTimer>
 
+#include <cstdlib>
+
 namespace {
 // Sets the window icon once the window's first frame is painted: looking it up
 // in the icon themes takes several milliseconds the first frame need not wait for.
@@ -34,6 +36,11 @@ int main(int argc, char** argv) {
     startup_marks::hook = startup_marks::write_mark;
 #endif
     startup_marks::mark("main");
+    // Where no session bus runs, SDL's start (on the sound's thread) and Qt's
+    // menu bar would each have libdbus fork a dbus-launch to start one, while
+    // the window is being made; the game needs none. A desktop's own bus is
+    // left as it is.
+    setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     // The sound library, the audio device and the wave files are started on a
     // thread of their own while Qt starts; Form_Load takes them over.
     SoundHead sound;
