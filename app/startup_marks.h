@@ -27,7 +27,8 @@ inline void write_mark(const char* phase) {
     clock_gettime(CLOCK_MONOTONIC, &t);
     char line[128];
     const int n = std::snprintf(line, sizeof line, "%.3f %s\n", t.tv_sec * 1e3 + t.tv_nsec / 1e6, phase);
-    if (n > 0 && n < static_cast<int>(sizeof line)) (void)!::write(kMarkFd, line, static_cast<std::size_t>(n));
+    if (n > 0 && n < static_cast<int>(sizeof line))
+        (void)!::write(kMarkFd, line, static_cast<std::size_t>(n));
 }
 #endif
 
