@@ -1,6 +1,7 @@
 // Form1's construction and the default (real) platform members.
 #include "app/form1.h"
 
+#include "app/startup_marks.h"
 #include "view/board_view.h"
 #include "view/face.h"
 
@@ -62,9 +63,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     text_font = QFont(書体_文字());
     text_font.setPointSize(9);
 
+    startup_marks::mark("Form1: window, timer");
     作成_メニュー();
-    作成_パネル();
+    startup_marks::mark("Form1: menus");
     準備_画面(devicePixelRatioF());
+    startup_marks::mark("Form1: canvas and pictures");
 }
 
 Form1::~Form1() = default;

@@ -324,6 +324,8 @@ public:
         QAction* BGM = nullptr;
         QAction* VER = nullptr;
     } mnu;
+    // The record-file panel's controls, made by 作成_パネル the first time the
+    // panel is shown (null until then: the first frame does not wait for them).
     QComboBox* Drive1 = nullptr;
     QListWidget* Dir1 = nullptr;
     QListWidget* File1 = nullptr;

@@ -246,6 +246,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     setenv("XDG_CONFIG_HOME", QDir(w.dir.path()).filePath("config").toLocal8Bit().constData(), 1);
     w.form = std::make_unique<Form1>();
     Form1& f = *w.form;
+    f.作成_パネル();  // the scripts reach into the panel's controls directly
     f.msgbox = [](const QString&, const QString&, int buttons, int) {
         if (++world->boxes > kMaxBoxesPerCommand) fail("a command showed more than three boxes");
         if (buttons != MB_YESNO) return static_cast<int>(ID_OK);

@@ -1,6 +1,10 @@
 // Arbitrary bytes as a wave image: the library (SDL's wave reader, then our
 // conversion to the buffer's format and our mixer) must refuse or play them,
-// never read past them, and always mix finite samples within full scale.
+// never read past them, and always mix finite samples within full scale. The
+// same bytes go in as an open file too, where music is streamed from them.
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -51,6 +55,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const intptr_t h = dsCreateDSBSized(g_context, data, size, flags);
         if (h) exercise(h);
     }
+    // As a file (in memory, so the fuzzer stays off the disk).
+    const int fd = memfd_create("fuzz_wave", MFD_CLOEXEC);
+    if (fd < 0) std::abort();
+    if (size > 0 && write(fd, data, size) != static_cast<ssize_t>(size)) std::abort();
+    for (intptr_t flags : {intptr_t{3}, intptr_t{1}}) {
+        const intptr_t h = dsCreateDSBFromFile(g_context, fd, flags);
+        if (h) exercise(h);
+    }
+    close(fd);
     // The unsized entry only where the header stays inside the bytes given.
     if (size >= 12) {
         std::uint32_t riff;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Prints every performance figure: the micro-benchmarks, start-up against a bare
 # Qt window, then the whole program under Xvfb.
-# Release build in build-bench/; takes about two minutes once built.
+# Release build in build-bench/; takes about three minutes once built.
 # VELMORA_BENCH_ROUNDS sets the start-up rounds (default 11).
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -29,6 +29,12 @@ mkdir -p "$work"
 printf 'BGM=ON\r\n' > "$work/Velmora.ini"
 (cd "$work" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" \
   "$bin/velmora_startup" "${VELMORA_BENCH_ROUNDS:-11}" "$bin/velmora" "$bin/velmora_bare_window")
+echo "   (load afterwards $(cut -d' ' -f1-3 /proc/loadavg))"
+echo
+echo "== start-up phase by phase: the traced builds of both, interleaved, marks after exec (app/startup_marks.h) =="
+(cd "$work" && SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1024x768x24" \
+  "$bin/velmora_startup" --phases "${VELMORA_BENCH_ROUNDS:-11}" "$bin/velmora_traced" "$bin/velmora_bare_traced") \
+  | grep -v '^  round'
 echo "   (load afterwards $(cut -d' ' -f1-3 /proc/loadavg))"
 echo
 echo "== the whole program under Xvfb =="

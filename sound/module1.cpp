@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "app/form1.h"
+#include "app/startup_marks.h"
 #include "app/system_files.h"
 
 namespace {
@@ -24,6 +25,7 @@ using Handle = SoundLibrary::Handle;
 using InitFn = Handle (*)(Handle);
 using CreateFn = Handle (*)(Handle, const void*, Handle);
 using CreateSizedFn = Handle (*)(Handle, const void*, std::size_t, Handle);
+using CreateFromFileFn = Handle (*)(Handle, int, Handle);
 using OneFn = Handle (*)(Handle);
 
 QString program_folder() {
@@ -99,6 +101,7 @@ bool Module1::bind(const QStringList& candidates, SoundLibrary& lib_out, QString
         auto init = reinterpret_cast<InitFn>(sym("dsInitialize"));
         auto sized = reinterpret_cast<CreateSizedFn>(sym("dsCreateDSBSized"));
         auto plain = reinterpret_cast<CreateFn>(sym("dsCreateDSB"));
+        auto from_file = reinterpret_cast<CreateFromFileFn>(sym("dsCreateDSBFromFile"));
         auto play = reinterpret_cast<OneFn>(sym("dsPlay"));
         auto looping = reinterpret_cast<OneFn>(sym("dsPlayLooping"));
         auto stop = reinterpret_cast<OneFn>(sym("dsStop"));
@@ -119,6 +122,7 @@ bool Module1::bind(const QStringList& candidates, SoundLibrary& lib_out, QString
                 return wave_image_fits(image, size) ? plain(context, image, flags) : 0;
             };
         }
+        if (from_file) lib_out.dsCreateDSBFromFile = from_file;
         lib_out.dsPlay = play;
         lib_out.dsPlayLooping = looping;
         lib_out.dsStop = stop;
@@ -191,6 +195,13 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
         ::close(fd);
         return unreadable(err);
     }
+    // The library reads the file itself: the music's samples are then read as
+    // they play and never held, nor mapped, in the program.
+    if (lib.dsCreateDSBFromFile) {
+        got.handle = lib.dsCreateDSBFromFile(context, fd, flags);
+        ::close(fd);
+        return got;
+    }
     const std::size_t size = static_cast<std::size_t>(st.st_size);
     void* mapped = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
     if (mapped != MAP_FAILED) {
@@ -231,11 +242,14 @@ void SoundHead::run(QString library_file) {
     // The same steps as the load step's, in the same order, without a window.
     const QString here = executable_folder();
     if (!Module1::bind(Module1::library_candidates(library_file, here), ds, library_error)) return;
+    startup_marks::mark("[sound] library and SDL loaded");
     context = ds.dsInitialize(0);
     if (context == 0) return;
+    startup_marks::mark("[sound] audio device open");
     for (Wave& w : waves)
         w.loaded = Module1::load_file(ds, context, Module1::sound_candidates(QString::fromUtf8(w.file_name), here),
                                       w.flags);
+    startup_marks::mark("[sound] four wave files");
 }
 
 void Module1::sound_warning(const QString& text) { form.MsgBox(text, kLibraryTitle, MB_OK, MB_ICONWARNING); }

@@ -16,6 +16,9 @@ struct SoundLibrary {
     std::function<Handle(Handle window)> dsInitialize;
     // Whole wave-file image (header included) and its length in bytes.
     std::function<Handle(Handle context, const void* image, std::size_t size, Handle flags)> dsCreateDSB;
+    // An open wave file instead of its image, where the library offers it:
+    // the library reads what it keeps and streams the music from the file.
+    std::function<Handle(Handle context, int fd, Handle flags)> dsCreateDSBFromFile;
     std::function<Handle(Handle buffer)> dsPlay;
     std::function<Handle(Handle buffer)> dsPlayLooping;
     std::function<Handle(Handle buffer)> dsStop;
@@ -99,8 +102,9 @@ struct Module1 {
     QStringList sound_candidates(const QString& file_name) const;
     // The same with the program's folder given; none given, the working folder only.
     static QStringList sound_candidates(const QString& file_name, const QString& program_folder);
-    // Reads the first existing candidate and hands its image to `ds`; a
-    // missing file gives handle 0 and no error.
+    // Hands the first existing candidate to `ds`, as an open file where the
+    // library takes one, else as its image; a missing file gives handle 0 and
+    // no error.
     static SoundFile load_file(const SoundLibrary& lib, SoundLibrary::Handle context,
                                const QStringList& candidates, int flags);
     // Whether a wave image's RIFF header claims no more than its `size` bytes:

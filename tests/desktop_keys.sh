@@ -14,7 +14,7 @@ cleanup() {
 trap cleanup EXIT
 
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 read -r number < "$work/display"
 export DISPLAY=":$number" SDL_AUDIODRIVER=dummy

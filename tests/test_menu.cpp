@@ -1,6 +1,7 @@
 // The menu tree (captions, places, check marks) and the record-file panel:
 // geometry, look, and which commands leave it open or closed.
 #include "support/harness.h"
+#include "view/board_view.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -12,6 +13,8 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 // The tree as text: one line per item, two blanks of indent per level, a
@@ -250,6 +253,46 @@ TEST(Panel, ListsAndFieldsAreLightYellow) {
 TEST(Panel, HiddenWhenTheWindowOpens) {
     Harness h;
     EXPECT_EQ(panel(h.f()), (PanelState{false, false, false, false}));
+}
+
+// The program's window makes the panel's controls the first time the panel
+// is shown, by either of its two procedures; hiding a panel never made makes
+// nothing, and a panel made late looks and lays out as one made at once.
+TEST(Panel, MadeTheFirstTimeItIsShown) {
+    Harness eager;
+    const struct {
+        const char* name;
+        std::function<void(Form1&)> show;
+        PanelState shown;
+    } cases[] = {
+        {"the lists", [](Form1& f) { f.描画_可視(true, true, false); }, {true, true, false, false}},
+        {"the fields", [](Form1& f) { f.描画_棋譜_IO(0); }, {false, false, false, true}},
+        {"the record-reading command", [](Form1& f) { f.KIFU_READ_Click(); }, {true, true, true, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Form1 f;
+        EXPECT_EQ(f.Drive1, nullptr);
+        f.描画_可視(false, false, false);
+        f.描画_棋譜_IO(1);
+        f.TAIKYOKU_Click();
+        EXPECT_EQ(f.Drive1, nullptr) << "made to be hidden";
+        EXPECT_EQ(f.Text1, nullptr);
+        c.show(f);
+        ASSERT_NE(f.Drive1, nullptr);
+        ASSERT_NE(f.Text1, nullptr);
+        EXPECT_EQ(panel(f), c.shown);
+        const QList<QWidget*> made = f.view->findChildren<QWidget*>(), early = eager.f().view->findChildren<QWidget*>();
+        ASSERT_EQ(made.size(), early.size());
+        for (qsizetype i = 0; i < made.size(); ++i) {
+            EXPECT_EQ(made[i]->metaObject(), early[i]->metaObject()) << i;
+            EXPECT_EQ(made[i]->geometry(), early[i]->geometry()) << i;
+            EXPECT_EQ(made[i]->styleSheet(), early[i]->styleSheet()) << i;
+        }
+        QWidget* const before = f.Drive1;
+        c.show(f);
+        EXPECT_EQ(f.Drive1, before) << "made twice";
+    }
 }
 
 TEST(Panel, VisibilityAndFieldProcedures) {

@@ -2,6 +2,7 @@
 // Module1 (start-up failures, file look-up, shutdown) and the generated wave
 // files.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
@@ -32,6 +33,7 @@ struct Lib {
     Handle (*init)(Handle) = nullptr;
     Handle (*create)(Handle, const void*, Handle) = nullptr;
     Handle (*create_sized)(Handle, const void*, std::size_t, Handle) = nullptr;
+    Handle (*create_file)(Handle, int, Handle) = nullptr;
     Handle (*play)(Handle) = nullptr;
     Handle (*loop)(Handle) = nullptr;
     Handle (*stop)(Handle) = nullptr;
@@ -49,6 +51,7 @@ struct Lib {
         get(init, "dsInitialize");
         get(create, "dsCreateDSB");
         get(create_sized, "dsCreateDSBSized");
+        get(create_file, "dsCreateDSBFromFile");
         get(play, "dsPlay");
         get(loop, "dsPlayLooping");
         get(stop, "dsStop");
@@ -58,8 +61,8 @@ struct Lib {
         get(format, "dsDebugFormat");
     }
     bool complete() const {
-        return init && create && create_sized && play && loop && stop && free_buffer && terminate && mix &&
-               format;
+        return init && create && create_sized && create_file && play && loop && stop && free_buffer &&
+               terminate && mix && format;
     }
 };
 
@@ -204,6 +207,33 @@ public:
     int rate = 0, channels = 0;
 };
 
+// A wave file on disk, handed to the library as an open file (closed again
+// at once: the library keeps a descriptor of its own).
+class WaveOnDisk {
+public:
+    explicit WaveOnDisk(const Bytes& image) : path(dir.filePath("music.wav")) {
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+    }
+    Handle open_in(Handle ctx, Handle flags) const {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+        EXPECT_GE(fd, 0);
+        const Handle h = lib().create_file(ctx, fd, flags);
+        ::close(fd);
+        return h;
+    }
+    // Writes `bytes` over the file's own from `at`, the file kept as it is.
+    void overwrite(std::size_t at, const Bytes& bytes) const {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.seek(static_cast<qint64>(at)));
+        f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    }
+    QTemporaryDir dir;
+    QString path;
+};
+
 class SoundLibraryTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -304,13 +334,17 @@ TEST_F(SoundLibraryTest, ImaAdpcmIsDecoded) {
 
 TEST_F(SoundLibraryTest, AnotherSampleRateIsResampledToTheDevice) {
     const std::uint32_t half = static_cast<std::uint32_t>(m.rate / 2);
-    const Handle h = m.make(pcm16(1, half, 1000, 0.4));
-    ASSERT_NE(h, 0);
-    lib().play(h);
-    const std::vector<float> l = m.left(2200);
-    // Twice as many frames at the device's rate, the level kept in the middle.
-    for (std::size_t i = 200; i < 1800; ++i) ASSERT_NEAR(l[i], 0.4f, 0.02f) << i;
-    for (std::size_t i = 2100; i < 2200; ++i) ASSERT_EQ(l[i], 0.0f) << i;
+    const Bytes image = pcm16(1, half, 1000, 0.4);
+    const WaveOnDisk file(image);
+    // As an effect's image, and as music streamed from its file.
+    for (const Handle h : {m.make(image), file.open_in(m.ctx, 1)}) {
+        ASSERT_NE(h, 0);
+        lib().play(h);
+        const std::vector<float> l = m.left(2200);
+        // Twice as many frames at the device's rate, the level kept in the middle.
+        for (std::size_t i = 200; i < 1800; ++i) ASSERT_NEAR(l[i], 0.4f, 0.02f) << i;
+        for (std::size_t i = 2100; i < 2200; ++i) ASSERT_EQ(l[i], 0.0f) << i;
+    }
 }
 
 TEST_F(SoundLibraryTest, ResampledMusicStaysSmoothAcrossItsLoopPoint) {
@@ -538,6 +572,247 @@ TEST_F(SoundLibraryTest, FreedAndUnknownHandlesAndZeroDoNothing) {
     EXPECT_TRUE(Mixer::silent(m.run(10)));
 }
 
+// --- music read from its file as it plays -------------------------------------
+
+// Frames that differ everywhere, so a frame lost, repeated or taken from the
+// wrong place in the file shows. `v` is in [-1, 1).
+double pattern(std::size_t frame, unsigned channel) {
+    const std::uint32_t x = static_cast<std::uint32_t>(frame * 2654435761u + channel * 40503u) >> 16;
+    return (static_cast<double>(x) - 32768.0) / 32768.0;
+}
+
+// The frames of a file at the device's rate come out as the file holds them,
+// loop after loop, read in uneven pieces so the loop point falls inside a
+// piece, between pieces and inside one read of the file.
+TEST_F(SoundLibraryTest, StreamedMusicIsTheFileFrameForFrameAcrossItsLoopPoint) {
+    const struct {
+        const char* name;
+        unsigned tag, channels, bits;
+        std::size_t frames;
+        bool odd_tail;    // one byte more than whole frames, without its pad
+        bool after_data;  // a chunk after the data, which is not sound
+        float tolerance;  // 0: exactly the file's value
+    } cases[] = {
+        {"16-bit stereo, longer than one read of the file", 1, 2, 16, 5003, false, true, 0.0f},
+        {"16-bit mono, shorter than one piece of mixing", 1, 1, 16, 300, false, false, 0.0f},
+        {"8-bit stereo, a half frame at the end", 1, 2, 8, 777, true, true, 0.0f},
+        {"32-bit float stereo", 3, 2, 32, 1500, false, false, 0.0f},
+        {"32-bit integer mono", 1, 1, 32, 999, false, true, 1e-6f},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // What each frame must sound like, quantised as the file quantises it.
+        std::vector<float> expect;
+        Bytes data;
+        for (std::size_t f = 0; f < c.frames; ++f)
+            for (unsigned ch = 0; ch < c.channels; ++ch) {
+                const double v = c.bits == 8 ? std::floor(pattern(f, ch) * 128) / 128
+                                             : std::floor(pattern(f, ch) * 32768) / 32768;
+                put_sample(data, c.tag, c.bits, v);
+                expect.push_back(static_cast<float>(v));
+            }
+        if (c.odd_tail) data.push_back(0x55);
+        std::vector<Bytes> chunks = {
+            chunk("fmt ", fmt_body(c.tag, c.channels, static_cast<std::uint32_t>(m.rate), c.bits)),
+            chunk("data", data, !c.odd_tail)};
+        if (c.after_data) chunks.push_back(chunk("cue ", Bytes(24, 0x7F)));
+        const WaveOnDisk file(riff(chunks));
+        const Handle h = file.open_in(m.ctx, 1);
+        ASSERT_NE(h, 0);
+        ASSERT_EQ(lib().loop(h), 1);
+        const std::size_t total = c.frames * 5 / 2 + 17;
+        std::vector<float> out;
+        const std::size_t pieces[] = {1, 299, 1024, 4097, 3, 2048};
+        for (std::size_t piece : pieces)
+            for (float v : m.run(std::min(piece, total - out.size() / 2))) out.push_back(v);
+        while (out.size() / 2 < total)
+            for (float v : m.run(std::min<std::size_t>(1000, total - out.size() / 2))) out.push_back(v);
+        for (std::size_t f = 0; f < total; ++f) {
+            const std::size_t at = (f % c.frames) * c.channels;
+            const float left = expect[at], right = expect[at + (c.channels - 1)];
+            if (c.tolerance == 0.0f) {
+                ASSERT_EQ(out[2 * f], left) << "frame " << f;
+                ASSERT_EQ(out[2 * f + 1], right) << "frame " << f;
+            } else {
+                ASSERT_NEAR(out[2 * f], left, c.tolerance) << "frame " << f;
+                ASSERT_NEAR(out[2 * f + 1], right, c.tolerance) << "frame " << f;
+            }
+        }
+        lib().free_buffer(h);
+    }
+}
+
+TEST_F(SoundLibraryTest, StreamedMusicResampledKeepsItsShapeAndPeriodAcrossLoops) {
+    // Exactly ten cycles of a sine at half the device's rate: one loop is 2000
+    // of the device's frames, a cycle 200.
+    const std::uint32_t half = static_cast<std::uint32_t>(m.rate / 2);
+    Bytes data;
+    for (int f = 0; f < 1000; ++f) put_sample(data, 1, 16, 0.5 * std::sin(2 * M_PI * 10 * f / 1000.0));
+    const WaveOnDisk file(riff({chunk("fmt ", fmt_body(1, 1, half, 16)), chunk("data", data)}));
+    const Handle h = file.open_in(m.ctx, 1);
+    ASSERT_NE(h, 0);
+    lib().loop(h);
+    std::vector<float> l;
+    for (int i = 0; i < 9; ++i)
+        for (float v : m.left(1111)) l.push_back(v);
+    // After the resampler's first frames: no click anywhere, the level kept,
+    // and every loop the same as the one before, so no frame of the file is
+    // lost or repeated where it wraps.
+    const float steepest = 0.5f * 2 * static_cast<float>(M_PI) / 200;
+    float peak = 0;
+    for (std::size_t i = 2500; i < l.size(); ++i) {
+        ASSERT_LE(std::abs(l[i] - l[i - 1]), steepest * 1.05f) << "a click at " << i;
+        ASSERT_NEAR(l[i], l[i - 2000], 2e-3f) << "the loop is not 2000 frames long at " << i;
+        peak = std::max(peak, std::abs(l[i]));
+    }
+    EXPECT_NEAR(peak, 0.5f, 0.02f);
+}
+
+TEST_F(SoundLibraryTest, StreamedMusicStopsRestartsAndPlaysOnce) {
+    const std::size_t n = 300;
+    const WaveOnDisk file(ramp(n, static_cast<std::uint32_t>(m.rate)));
+    const Handle h = file.open_in(m.ctx, 1);
+    ASSERT_NE(h, 0);
+    auto level = [n](std::size_t frame) { return 0.5 * ((frame % n) + 1) / n; };
+    lib().loop(h);
+    std::vector<float> l = m.left(450);
+    EXPECT_NEAR(l[0], level(0), 1e-4) << "the music does not start at once";
+    EXPECT_NEAR(l[449], level(449), 1e-4);
+    lib().loop(h);  // again while it loops: it goes on
+    EXPECT_NEAR(m.left(1)[0], level(450), 1e-4);
+    EXPECT_EQ(lib().stop(h), 1);
+    EXPECT_TRUE(Mixer::silent(m.run(2 * n)));
+    lib().loop(h);
+    EXPECT_NEAR(m.left(1)[0], level(0), 1e-4) << "after a stop the music starts from its beginning";
+    lib().stop(h);
+
+    // Played once: the file once, then silence, and again from the start.
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        lib().play(h);
+        l = m.left(n + 50);
+        for (std::size_t i = 0; i < n; ++i) ASSERT_NEAR(l[i], level(i), 1e-4) << i;
+        for (std::size_t i = n; i < n + 50; ++i) ASSERT_EQ(l[i], 0.0f) << "still playing at " << i;
+    }
+    // Asked to loop while it plays once, it loops.
+    lib().play(h);
+    m.run(n - 10);
+    lib().loop(h);
+    l = m.left(n);
+    for (std::size_t i = 0; i < n; ++i) ASSERT_NEAR(l[i], level(n - 10 + i), 1e-4) << i;
+}
+
+// Nothing of the music is held but what is about to play: bytes written into
+// the file after it was handed over are what the device gets.
+TEST_F(SoundLibraryTest, StreamedMusicIsReadFromItsFileAsItPlays) {
+    const std::size_t frames = 40000, changed_from = 30000;
+    const Bytes image = pcm16(2, static_cast<std::uint32_t>(m.rate), frames, 0.25);
+    const WaveOnDisk file(image);
+    const Handle h = file.open_in(m.ctx, 1);
+    ASSERT_NE(h, 0);
+    lib().loop(h);
+    const std::vector<float> first = m.left(1000);
+    EXPECT_NEAR(first[999], 0.25f, 1e-4);
+    Bytes louder;
+    for (std::size_t f = changed_from; f < frames; ++f) {
+        put_sample(louder, 1, 16, 0.5);
+        put_sample(louder, 1, 16, 0.5);
+    }
+    file.overwrite(44 + changed_from * 4, louder);
+    const std::vector<float> later = m.left(frames - 1000);
+    EXPECT_NEAR(later[changed_from - 1000 - 1], 0.25f, 1e-4);
+    EXPECT_NEAR(later[changed_from - 1000], 0.5f, 1e-4) << "the music was read before it played";
+    // The effect, from the same bytes, is kept as it was when it was made.
+    const WaveOnDisk effect_file(image);
+    const Handle e = effect_file.open_in(m.ctx, 3);
+    ASSERT_NE(e, 0);
+    effect_file.overwrite(44 + changed_from * 4, louder);
+    lib().stop(h);
+    lib().play(e);
+    EXPECT_NEAR(m.left(frames)[frames - 1], 0.25f, 1e-4) << "an effect read after it was made";
+}
+
+// The file entry accepts and refuses exactly what the image entry does, as
+// music (streamed where it can be) and as an effect, and plays the same.
+TEST_F(SoundLibraryTest, TheFileEntryTakesWhatTheImageEntryTakes) {
+    for (Handle flags : {Handle{1}, Handle{3}}) {
+        SCOPED_TRACE(flags);
+        for (const Image& i : refused_images()) {
+            SCOPED_TRACE(i.name);
+            const WaveOnDisk file(i.bytes);
+            EXPECT_EQ(file.open_in(m.ctx, flags), 0);
+        }
+        for (const Image& i : accepted_layouts()) {
+            SCOPED_TRACE(i.name);
+            const WaveOnDisk file(i.bytes);
+            const Handle h = file.open_in(m.ctx, flags);
+            ASSERT_NE(h, 0);
+            lib().play(h);
+            const std::vector<float> l = m.left(40);
+            EXPECT_NEAR(l[0], 0x1010 / 32768.0, 1e-4);
+            EXPECT_NEAR(l[30], 0x1010 / 32768.0, 1e-4);
+            for (std::size_t f = 32; f < 40; ++f)
+                EXPECT_EQ(l[f], 0.0f) << "plays more than its 31 or 32 frames";
+            lib().free_buffer(h);
+        }
+    }
+    EXPECT_EQ(lib().create_file(m.ctx, -1, 1), 0);
+    EXPECT_EQ(lib().create_file(0, 0, 1), 0);
+    QTemporaryDir dir;  // a folder is not a wave file
+    const int fd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+    EXPECT_EQ(lib().create_file(m.ctx, fd, 1), 0);
+    ::close(fd);
+}
+
+// A float file's samples beyond full scale saturate in the streamed music,
+// as in the samples kept at 16 bits, and what is not a finite number is silence.
+TEST_F(SoundLibraryTest, StreamedFloatMusicStaysWithinFullScale) {
+    const float odd[] = {0.5f, NAN, INFINITY, -INFINITY, 2.0f, -3.0f, -0.25f, 1.0f};
+    const float heard[] = {0.5f, 0.0f, 0.0f, 0.0f, 1.0f, -1.0f, -0.25f, 1.0f};
+    Bytes data;
+    for (float v : odd) put_sample(data, 3, 32, v);
+    const WaveOnDisk file(
+        riff({chunk("fmt ", fmt_body(3, 1, static_cast<std::uint32_t>(m.rate), 32)), chunk("data", data)}));
+    const Handle h = file.open_in(m.ctx, 1);
+    ASSERT_NE(h, 0);
+    lib().play(h);
+    const std::vector<float> l = m.left(std::size(odd));
+    for (std::size_t i = 0; i < std::size(odd); ++i) EXPECT_EQ(l[i], heard[i]) << i;
+}
+
+// Music of every encoding sounds the same from its file as from its image,
+// whether it is streamed or (24 bits, more channels, extensible) read whole.
+TEST_F(SoundLibraryTest, MusicSoundsTheSameFromItsFileInEveryEncoding) {
+    const Encoding encodings[] = {
+        {"8-bit mono", 1, 1, 8, false},     {"16-bit stereo", 1, 2, 16, false},
+        {"24-bit stereo", 1, 2, 24, false}, {"32-bit mono", 1, 1, 32, false},
+        {"float mono", 3, 1, 32, false},    {"extensible 16-bit stereo", 1, 2, 16, true},
+        {"four channels", 1, 4, 16, false},
+    };
+    for (const Encoding& e : encodings) {
+        SCOPED_TRACE(e.name);
+        Bytes data;
+        for (int f = 0; f < 600; ++f)
+            for (unsigned c = 0; c < e.channels; ++c) put_sample(data, e.tag, e.bits, 0.6 * pattern(f, c));
+        const Bytes fmt = e.extensible
+                              ? extensible_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits)
+                              : fmt_body(e.tag, e.channels, static_cast<std::uint32_t>(m.rate), e.bits);
+        const Bytes image = riff({chunk("fmt ", fmt), chunk("data", data)});
+        const Handle kept = m.make(image, 1);
+        const WaveOnDisk file(image);
+        const Handle streamed = file.open_in(m.ctx, 1);
+        ASSERT_TRUE(kept && streamed);
+        lib().loop(kept);
+        const std::vector<float> a = m.run(1500);
+        lib().stop(kept);
+        lib().loop(streamed);
+        const std::vector<float> b = m.run(1500);
+        lib().stop(streamed);
+        // The image's samples are kept at 16 bits.
+        for (std::size_t i = 0; i < a.size(); ++i) ASSERT_NEAR(a[i], b[i], 1.0f / 16384) << i;
+    }
+}
+
 TEST(SoundLibrary, TerminateEndsTheContextAndItsBuffers) {
     ASSERT_TRUE(lib().complete());
     Handle h;
@@ -747,6 +1022,34 @@ TEST(Module1, StartUpWithOneUnreadableFileWarnsOnceAndLoadsTheRest) {
     EXPECT_NE(h.f().snd_other, 0);
     EXPECT_NE(h.f().snd_place, 0);
     EXPECT_NE(h.f().snd_bgm, 0);
+}
+
+// A library that reads files itself is handed each one open, effects and
+// music alike, never its image, and the program's descriptor is closed after.
+TEST(Module1, ALibraryThatReadsFilesIsHandedTheOpenFile) {
+    Harness h;
+    h.clear_log();
+    SoundLibrary& ds = h.f().module1.ds;
+    std::vector<QByteArray> read;
+    int last_fd = -1;
+    ds.dsCreateDSBFromFile = [&](Handle, int fd, Handle flags) -> Handle {
+        QByteArray bytes(4096, '\0');
+        const ssize_t n = ::pread(fd, bytes.data(), bytes.size(), 0);
+        bytes.resize(n > 0 ? n : 0);
+        read.push_back(bytes);
+        last_fd = fd;
+        return 10 + flags;
+    };
+    ds.dsCreateDSB = [](Handle, const void*, std::size_t, Handle) -> Handle {
+        ADD_FAILURE() << "handed an image";
+        return 0;
+    };
+    Harness::write_file(h.path("BGM.wav"), "RIFF----WAVEmusic");
+    EXPECT_EQ(h.f().module1.sound_load(QStringLiteral("BGM.wav"), 1), 11);
+    EXPECT_EQ(h.f().module1.sound_load(QStringLiteral("駒打音.wav"), 3), 13);
+    EXPECT_EQ(read, (std::vector<QByteArray>{"RIFF----WAVEmusic", Harness::read_file(h.path("駒打音.wav"))}));
+    EXPECT_EQ(::fcntl(last_fd, F_GETFD), -1) << "the program kept the file open";
+    EXPECT_TRUE(h.messages.empty());
 }
 
 // Before an image goes to a library that trusts its header for the length.

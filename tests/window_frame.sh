@@ -15,7 +15,7 @@ trap cleanup EXIT
 
 # Xvfb names its display on the pipe once it takes connections.
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 read -r number < "$work/display"
 export DISPLAY=":$number" SDL_AUDIODRIVER=dummy

@@ -128,6 +128,7 @@ void Form1::作成_メニュー() {
 }
 
 void Form1::作成_パネル() {
+    if (Drive1) return;
     const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192);");
     Drive1 = new QComboBox(view);
     Drive1->setGeometry(to_pixels(kDrive1));
@@ -178,6 +179,8 @@ void Form1::作成_パネル() {
 }
 
 void Form1::描画_可視(bool a, bool b, bool c) {
+    if (!Drive1 && !(a || b || c)) return;  // nothing made, nothing to hide
+    作成_パネル();
     Drive1->setVisible(a);
     Dir1->setVisible(b);
     File1->setVisible(c);
@@ -185,6 +188,8 @@ void Form1::描画_可視(bool a, bool b, bool c) {
 
 void Form1::描画_棋譜_IO(int フラグ) {
     const bool show = フラグ == 0;
+    if (!Text1 && !show) return;
+    作成_パネル();
     if (!show) {
         Text1->clear();
         Text2->clear();

@@ -3,12 +3,17 @@
 // Handles are numbers from one counter, looked up in tables, so a stale or
 // invented handle finds nothing instead of touching freed memory. One mutex
 // guards the tables and the play positions; the audio callback holds it for
-// one chunk of mixing, the calls only for a lookup and a flag.
+// one chunk of mixing (and the read of a streamed file that chunk needs), the
+// calls only for a lookup and a flag.
 #include "velmora.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -35,6 +40,29 @@ struct SdlFree {
 };
 using Samples = std::unique_ptr<Sint16[], SdlFree>;
 
+// Music read from its file as it plays: one read of the data at a time goes
+// through an SDL_AudioStream, which converts and resamples incrementally, so
+// only a few kilobytes of it are ever held.
+struct Stream {
+    int fd = -1;                // the library's own descriptor
+    off_t data_start = 0;       // the data chunk's first byte in the file
+    std::size_t data_bytes = 0;  // whole frames only
+    std::size_t next = 0;       // the next byte of the data to read
+    std::size_t held_back_bytes = 0;  // what the resampler keeps of the file's last frames
+    Uint8 silence = 0;          // the byte of silence in the file's format
+    bool drained = false;       // the end was reached without looping: what is left plays out
+    SDL_AudioStream* convert = nullptr;  // file format -> the device's float frames
+    std::vector<Uint8> read;    // one read of the file, whole frames
+    std::vector<float> piece;   // converted frames on their way into the mix
+    Stream() = default;
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+    ~Stream() {
+        if (convert) SDL_FreeAudioStream(convert);
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 struct Buffer {
     intptr_t context = 0;
     intptr_t flags = 0;
@@ -43,7 +71,19 @@ struct Buffer {
     std::size_t pos = 0;  // next frame to play
     bool playing = false;
     bool looping = false;
+    std::unique_ptr<Stream> stream;  // streamed music: `samples` stays empty
 };
+
+// Converted frames taken from a stream at a time.
+constexpr std::size_t kStreamPieceFrames = 1024;
+// Bytes of the file read at a time (rounded down to whole frames): four
+// device callbacks of 16-bit stereo.
+constexpr std::size_t kStreamReadBytes = 16384;
+// A streamed file's header (everything before its samples) is read whole to
+// be checked; one larger than this is read whole, samples and all.
+constexpr std::size_t kMaxStreamHeader = 65536;
+// The frames of the file that SDL's reader checks along with the header.
+constexpr std::size_t kStreamProbeFrames = 16;
 
 struct Context {
     SDL_AudioDeviceID device = 0;
@@ -63,6 +103,82 @@ intptr_t new_handle() {
     return ++g_next_handle;
 }
 
+// `n` bytes from `at`, or false when the file ends first or fails.
+bool read_at(int fd, void* to, std::size_t n, off_t at) {
+    auto* p = static_cast<unsigned char*>(to);
+    while (n > 0) {
+        const ssize_t r = ::pread(fd, p, n, at);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        p += r;
+        n -= static_cast<std::size_t>(r);
+        at += r;
+    }
+    return true;
+}
+
+// Back to the data's first byte, nothing converted held.
+void rewind(Stream& s) {
+    s.next = 0;
+    s.drained = false;
+    SDL_AudioStreamClear(s.convert);
+}
+
+// Puts one read of the file into the conversion. At the end of the data a
+// looping buffer reads on from the data's first byte, so the conversion and
+// its resampler run across the loop point as across any other frame; a buffer
+// played once lets the conversion give out its last frames.
+void feed(const Buffer& b, Stream& s) {
+    if (s.next >= s.data_bytes) {
+        if (!b.looping) {
+            // SDL 2's resampler keeps the last frames it was given until more
+            // come, and its flush gives back only frames it staged itself:
+            // silence pushes the sound's own last frames out.
+            for (std::size_t left = s.held_back_bytes; left > 0;) {
+                const std::size_t n = std::min(left, s.read.size());
+                std::memset(s.read.data(), s.silence, n);
+                SDL_AudioStreamPut(s.convert, s.read.data(), static_cast<int>(n));
+                left -= n;
+            }
+            SDL_AudioStreamFlush(s.convert);
+            s.drained = true;
+            return;
+        }
+        s.next = 0;
+    }
+    const std::size_t n = std::min(s.read.size(), s.data_bytes - s.next);
+    if (!read_at(s.fd, s.read.data(), n, s.data_start + static_cast<off_t>(s.next)) ||
+        SDL_AudioStreamPut(s.convert, s.read.data(), static_cast<int>(n)) != 0) {
+        // The file was cut short or fails under us: what was read plays out.
+        SDL_AudioStreamFlush(s.convert);
+        s.drained = true;
+        return;
+    }
+    s.next += n;
+}
+
+// Adds `frames` frames of a playing streamed buffer to `out`.
+void mix_stream(std::size_t ch, Buffer& b, float* out, std::size_t frames) {
+    Stream& s = *b.stream;
+    std::size_t done = 0;
+    while (b.playing && done < frames) {
+        const std::size_t n = std::min(frames - done, kStreamPieceFrames);
+        const int want = static_cast<int>(n * ch * sizeof(float));
+        while (!s.drained && SDL_AudioStreamAvailable(s.convert) < want) feed(b, s);
+        const int got = SDL_AudioStreamGet(s.convert, s.piece.data(), want);
+        const std::size_t whole = got > 0 ? static_cast<std::size_t>(got) / (sizeof(float) * ch) : 0;
+        float* dst = out + done * ch;
+        // A float file may hold anything: beyond full scale it saturates, as
+        // the samples kept at 16 bits do, and what is not a finite number is silence.
+        for (std::size_t i = 0; i < whole * ch; ++i) {
+            const float v = s.piece[i];
+            dst[i] += std::isfinite(v) ? std::clamp(v, -1.0f, 1.0f) : 0.0f;
+        }
+        done += whole;
+        if (got < want) b.playing = false;  // played once to its end
+    }
+}
+
 // Adds `frames` frames of every playing buffer of `ctx` to `out` (zeroed by
 // the caller), then clips. Called with g_lock held.
 void mix(const Context& ctx, float* out, std::size_t frames) {
@@ -71,6 +187,10 @@ void mix(const Context& ctx, float* out, std::size_t frames) {
         auto it = g_buffers.find(h);
         if (it == g_buffers.end()) continue;
         Buffer& b = *it->second;
+        if (b.stream) {
+            if (b.playing) mix_stream(ch, b, out, frames);
+            continue;
+        }
         std::size_t done = 0;
         while (b.playing && done < frames) {
             if (b.pos >= b.frames) {
@@ -225,8 +345,124 @@ intptr_t with_buffer(intptr_t handle, F f) {
 void start(Buffer& b, bool loop) {
     const bool effect = (b.flags & DS_EFFECT) != 0;
     if (effect || !b.playing) b.pos = 0;
+    // A stream that was played once and is giving out its last frames starts again.
+    if (b.stream && (!b.playing || b.stream->drained)) rewind(*b.stream);
     b.playing = true;
     b.looping = loop;
+}
+
+std::uint32_t le32(const unsigned char* p) {
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+}
+unsigned le16(const unsigned char* p) { return unsigned{p[0]} | unsigned{p[1]} << 8; }
+
+// The SDL format a wave file's samples already have, for the encodings that
+// are read as they play; 0 for the others (read whole by SDL's reader).
+SDL_AudioFormat stream_format(unsigned tag, unsigned bits) {
+    constexpr unsigned kPcm = 1, kFloat = 3;
+    if (tag == kPcm && bits == 8) return AUDIO_U8;
+    if (tag == kPcm && bits == 16) return AUDIO_S16LSB;
+    if (tag == kPcm && bits == 32) return AUDIO_S32LSB;
+    if (tag == kFloat && bits == 32) return AUDIO_F32LSB;
+    return 0;
+}
+
+// A stream over the file `fd` of `size` bytes, converting into `channels` and
+// `rate`, or null when the file is not one that is read as it plays (it is
+// then read whole, and refused there if it is malformed). The chunks are
+// walked as decode() walks them, and the header with a few frames goes
+// through SDL's own reader, so a file streams only where SDL reads it the
+// same way.
+std::unique_ptr<Stream> open_stream(int fd, std::size_t size, int channels, int rate) {
+    if (size < 12 || size > static_cast<std::size_t>(SDL_MAX_SINT32)) return nullptr;
+    unsigned char riff[12];
+    if (!read_at(fd, riff, sizeof riff, 0)) return nullptr;
+    const std::size_t claimed = riff_image_size(riff);
+    if (claimed < 12 || claimed > size) return nullptr;
+    std::size_t fmt_at = 0, fmt_len = 0, data_at = 0, data_len = 0;
+    for (std::size_t pos = 12; pos < claimed && pos + 8 <= size;) {
+        unsigned char h[8];
+        if (!read_at(fd, h, sizeof h, static_cast<off_t>(pos))) return nullptr;
+        const std::size_t length = le32(h + 4);
+        if (length > size - (pos + 8)) return nullptr;
+        if (fmt_at == 0 && std::memcmp(h, "fmt ", 4) == 0) {
+            fmt_at = pos + 8;
+            fmt_len = length;
+        } else if (std::memcmp(h, "data", 4) == 0) {
+            if (fmt_at == 0) return nullptr;
+            data_at = pos + 8;
+            data_len = length;
+            break;
+        }
+        pos += 8 + length + (length & 1);
+    }
+    if (data_at == 0 || fmt_len < 16 || data_at > kMaxStreamHeader || data_at + data_len > claimed) return nullptr;
+
+    std::vector<unsigned char> image(data_at);
+    if (!read_at(fd, image.data(), data_at, 0)) return nullptr;
+    const unsigned char* fmt = image.data() + fmt_at;
+    const unsigned file_channels = le16(fmt + 2), block = le16(fmt + 12), bits = le16(fmt + 14);
+    const int file_rate = static_cast<int>(le32(fmt + 4));
+    const SDL_AudioFormat format = stream_format(le16(fmt), bits);
+    if (format == 0 || file_channels == 0 || block != file_channels * bits / 8) return nullptr;
+    const std::size_t frames = data_len / block;
+    if (frames == 0) return nullptr;
+
+    // The probe: the header and the first frames, the lengths made to fit.
+    const std::size_t probe = std::min(frames, kStreamProbeFrames) * block;
+    image.resize(data_at + probe);
+    if (!read_at(fd, image.data() + data_at, probe, static_cast<off_t>(data_at))) return nullptr;
+    const auto put32 = [&image](std::size_t at, std::size_t v) {
+        for (int i = 0; i < 4; ++i) image[at + i] = static_cast<unsigned char>(v >> (8 * i));
+    };
+    put32(data_at - 4, probe);
+    put32(4, image.size() - 8);
+    Decoded wave;
+    if (!decode(image.data(), image.size(), wave)) return nullptr;
+    if (wave.wave_format.format != format || wave.wave_format.channels != file_channels ||
+        wave.wave_format.freq != file_rate)
+        return nullptr;
+
+    auto s = std::make_unique<Stream>();
+    s->convert = SDL_NewAudioStream(format, static_cast<Uint8>(file_channels), file_rate, AUDIO_F32SYS,
+                                    static_cast<Uint8>(channels), rate);
+    if (!s->convert) return nullptr;
+    s->fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (s->fd < 0) return nullptr;
+    s->data_start = static_cast<off_t>(data_at);
+    s->data_bytes = frames * block;
+    // SDL 2's resampler holds back 512 frames of its input when it raises the
+    // rate, 512 of its output when it lowers it.
+    constexpr std::size_t kResamplerHeldBack = 512;
+    if (file_rate != rate) {
+        const auto lowered = static_cast<std::size_t>(std::max(1, (file_rate + rate - 1) / rate));
+        s->held_back_bytes = (kResamplerHeldBack * lowered + 1) * block;
+    }
+    s->silence = format == AUDIO_U8 ? 0x80 : 0;
+    s->read.resize(std::max<std::size_t>(block, kStreamReadBytes / block * block));
+    s->piece.resize(kStreamPieceFrames * static_cast<std::size_t>(channels));
+    return s;
+}
+
+// The context's device format, or false for no such context.
+bool context_format(intptr_t context, int& rate, int& channels) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    auto it = g_contexts.find(context);
+    if (it == g_contexts.end()) return false;
+    rate = it->second.rate;
+    channels = it->second.channels;
+    return true;
+}
+
+// Gives `b` a handle in `context`; 0 when the context ended meanwhile.
+intptr_t add_buffer(intptr_t context, std::unique_ptr<Buffer> b) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    auto it = g_contexts.find(context);
+    if (it == g_contexts.end()) return 0;
+    const intptr_t handle = new_handle();
+    it->second.buffers.push_back(handle);
+    g_buffers.emplace(handle, std::move(b));
+    return handle;
 }
 
 }  // namespace
@@ -272,13 +508,7 @@ intptr_t dsInitialize(intptr_t) {
 intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intptr_t flags) {
     if (context == 0 || !image) return 0;
     int rate, channels;
-    {
-        std::lock_guard<std::mutex> lock(g_lock);
-        auto it = g_contexts.find(context);
-        if (it == g_contexts.end()) return 0;
-        rate = it->second.rate;
-        channels = it->second.channels;
-    }
+    if (!context_format(context, rate, channels)) return 0;
     // The work is done without the lock: the music keeps playing meanwhile.
     Decoded wave;
     if (!decode(image, size, wave)) return 0;
@@ -287,14 +517,29 @@ intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intp
     b->flags = flags;
     if (!convert(wave, channels, rate, (flags & DS_EFFECT) == 0, *b)) return 0;
     if (b->frames == 0 || b->frames > kMaxFrames) return 0;
+    return add_buffer(context, std::move(b));
+}
 
-    std::lock_guard<std::mutex> lock(g_lock);
-    auto it = g_contexts.find(context);
-    if (it == g_contexts.end()) return 0;  // terminated meanwhile
-    const intptr_t handle = new_handle();
-    it->second.buffers.push_back(handle);
-    g_buffers.emplace(handle, std::move(b));
-    return handle;
+intptr_t dsCreateDSBFromFile(intptr_t context, int fd, intptr_t flags) {
+    if (context == 0 || fd < 0) return 0;
+    int rate, channels;
+    if (!context_format(context, rate, channels)) return 0;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) return 0;
+    const std::size_t size = static_cast<std::size_t>(st.st_size);
+    if ((flags & DS_EFFECT) == 0) {
+        if (std::unique_ptr<Stream> s = open_stream(fd, size, channels, rate)) {
+            auto b = std::make_unique<Buffer>();
+            b->context = context;
+            b->flags = flags;
+            b->stream = std::move(s);
+            return add_buffer(context, std::move(b));
+        }
+    }
+    if (size > kMaxTrustedImage) return 0;
+    std::vector<unsigned char> image(size);
+    if (!read_at(fd, image.data(), size, 0)) return 0;
+    return dsCreateDSBSized(context, image.data(), size, flags);
 }
 
 intptr_t dsCreateDSB(intptr_t context, const void* image, intptr_t flags) {

@@ -27,6 +27,13 @@ VELMORA_API intptr_t dsCreateDSB(intptr_t context, const void* image, intptr_t f
 // The same, never reading beyond `size` bytes. 0 for anything that is not a
 // playable wave image.
 VELMORA_API intptr_t dsCreateDSBSized(intptr_t context, const void* image, size_t size, intptr_t flags);
+// The same from an open wave file, read from its start (the library takes a
+// descriptor of its own; the caller closes `fd` when it likes). An effect is
+// read whole and kept as samples, so it starts at once. Music of integer PCM
+// (8, 16 or 32 bits) or 32-bit float is not kept: it is read from the file a
+// little ahead of the device as it plays, so a change to the file's bytes is
+// heard; music of any other encoding is read whole like an effect.
+VELMORA_API intptr_t dsCreateDSBFromFile(intptr_t context, int fd, intptr_t flags);
 VELMORA_API intptr_t dsPlay(intptr_t buffer);
 VELMORA_API intptr_t dsPlayLooping(intptr_t buffer);
 VELMORA_API intptr_t dsStop(intptr_t buffer);

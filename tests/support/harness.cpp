@@ -30,6 +30,8 @@ Harness::Harness(bool load, bool wave_files) {
     }
     form = std::make_unique<Form1>();
     Form1& fm = *form;
+    // Tests reach into the record-file panel's controls without opening it first.
+    fm.作成_パネル();
 
     real_msgbox = fm.msgbox;
     fm.msgbox = [this](const QString& text, const QString& title, int buttons, int icon) {
