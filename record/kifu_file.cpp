@@ -281,6 +281,11 @@ bool Form1::読込_棋譜データ(const QByteArray& 内容) {
         MsgBox(kMsgNotARecord.arg(stranger), kTitleKifu);
         return false;
     }
+    // A file without a single move would only cost the game in progress.
+    if (moves.empty()) {
+        MsgBox(kMsgNoMoves, kTitleKifu);
+        return false;
+    }
 
     初期設定();
     record_mode = true;
@@ -314,10 +319,6 @@ bool Form1::読込_棋譜データ(const QByteArray& 内容) {
     rec_len = count;
     refresh();
 
-    if (count == 0) {
-        MsgBox(kMsgNoMoves, kTitleKifu);
-        return true;
-    }
     if (more) MsgBox(kMsgTooLong.arg(REC_MAX), kTitleKifu);
     MsgBox(kMsgLoaded, kTitleKifu);
     MsgBox(kMsgStepOn, kTitleKifu);
@@ -375,15 +376,14 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     const QByteArray& all = kifu_file->buffer();
     const qsizetype from = kifu_file->pos();
     if (from >= all.size()) return false;
-    // Only a carriage return ends a line (with the line feed after it, if
-    // any); a bare line feed stays in the line and reads as a blank.
-    qsizetype end = all.indexOf('\r', from);
-    qsizetype next = end + 1;
-    if (end < 0) {
-        end = all.size();
-        next = end;
-    } else if (next < all.size() && all[next] == '\n') {
+    // A line ends at CR LF, CR or LF: a record saved by an editor or a tool
+    // that changed its line ends reads as the record it was.
+    qsizetype end = from;
+    while (end < all.size() && all[end] != '\r' && all[end] != '\n') ++end;
+    qsizetype next = end;
+    if (next < all.size()) {
         ++next;
+        if (all[end] == '\r' && next < all.size() && all[next] == '\n') ++next;
     }
     文字列 = all.mid(from, end - from);
     kifu_file->seek(next);
