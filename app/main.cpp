@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velmora");
     QGuiApplication::setDesktopFileName("org.example.Velmora");
+    Form1::読込_翻訳();
     Form1 form;
     form.module1.head = &sound;
     form.Form_Load();

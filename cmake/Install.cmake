@@ -114,7 +114,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # (the font the pieces are drawn in, the window system plugins, and SDL, which
 # the sound library plays through) is named here.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, qt6-qpa-plugins, libsdl2-2.0-0")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, qt6-qpa-plugins, libsdl2-2.0-0, qt6-translations-l10n")
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build[^/]*/" "\\\\.configure\\\\.log$" "/\\\\.cache/")
 include(CPack)
