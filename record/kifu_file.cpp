@@ -127,7 +127,9 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
 void 一覧_ファイル(Form1& f, const QString& folder) {
     f.File1->clear();
     f.File1->addItems(QDir(folder).entryList({kPattern}, QDir::Files, QDir::Name | QDir::IgnoreCase));
-    f.File1->setCurrentRow(-1);
+    // No file is chosen, and the keyboard arriving does not make one current:
+    // the first arrow key then chooses the first file.
+    f.File1->setCurrentIndex(QModelIndex());
 }
 
 // Opens the lists on first use: the drives, then the current working folder.
@@ -166,6 +168,8 @@ void Form1::KIFU_READ_Click() {
     描画_棋譜_IO(1);
     準備_一覧(*this);
     一覧_ファイル(*this, file_dir);
+    // The arrows and Return work on the file list at once.
+    File1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::KIFU_WRITE_Click() {
@@ -180,6 +184,8 @@ void Form1::KIFU_WRITE_Click() {
     描画_可視(true, true, false);
     描画_棋譜_IO(0);
     準備_一覧(*this);
+    // What is typed at once is the game's name, the top field.
+    Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::Command1_Click() {
