@@ -218,4 +218,37 @@ TEST(ToolkitTexts, TextFieldMenusAreJapanese) {
     }
 }
 
+// Every title the program gives a box fits the box with room for a window
+// manager's title bar: the title in a bold face of 11 points (what title bars
+// commonly use) and 120 pixels for the window icon and three buttons. Under
+// openbox the boxes of "対局", "進む", "戻る", "再開(COM)" and "ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定"
+// were narrower and cut their titles short.
+TEST(RealMessageBox, WideEnoughForItsTitle) {
+    const char* const titles[] = {"対局", "進む", "戻る", "再開(COM)", "ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定", "棋譜", "開始", "終局",
+                                  "終了", "詰め ?", "棋譜書込", "棋譜保存", "ｴﾗｰ", "反転", "Velmora", "Velmora.dll"};
+    Harness h;
+    h.f().msgbox = h.real_msgbox;
+    QFont bar = QApplication::font();
+    bar.setBold(true);
+    if (bar.pointSizeF() < 11) bar.setPointSizeF(11);
+    const QFontMetrics fm(bar);
+    for (const char* t : titles) {
+        const QString title = QString::fromUtf8(t);
+        SCOPED_TRACE(t);
+        int width = 0;
+        QTimer poll;
+        poll.setInterval(0);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            poll.stop();
+            width = box->width();
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll.start();
+        h.f().MsgBox(QStringLiteral("終わり"), title);
+        EXPECT_GE(width, fm.horizontalAdvance(title) + 120);
+    }
+}
+
 }  // namespace
