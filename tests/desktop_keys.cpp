@@ -145,8 +145,9 @@ void show_window(Form1& f, bool click_it = true) {
     // A window manager may keep a new window from taking the keyboard from
     // the one used last.
     activate(&f);
-    // The pointer out of the way of boxes and buttons.
-    xdo({"mousemove", "--sync", "1000", "750"});
+    // The pointer out of the way of boxes and buttons (no --sync: when it is
+    // there already, xdotool would wait for a move that never comes).
+    xdo({"mousemove", "1000", "750"});
 }
 
 QImage title_bar(QWidget* box);
