@@ -375,6 +375,9 @@ public:
     void VER_Click();
     void Form_KeyPress(int KeyAscii);
     void Form_Unload();
+    // Installs Qt's own Japanese texts (qtbase_ja) before any widget is made;
+    // false when the catalogue is missing (the toolkit then speaks English).
+    static bool 読込_翻訳();
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
     ui.setFamilies({QFontInfo(ui).family(), 書体_文字()});
     QApplication::setFont(ui);
     startup_marks::mark("desktop font with its Japanese fallback");
+    Form1::読込_翻訳();
     Form1 form;
     startup_marks::mark("Form1");
     form.module1.head = &sound;

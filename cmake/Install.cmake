@@ -112,11 +112,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Library dependencies (Qt, SDL 2 for the sound library) come from
 # dpkg-shlibdeps; what is only used at run time is named here: the font the
-# pieces are drawn in and the X11 platform plugin. The Wayland plugin is
+# pieces are drawn in, the X11 platform plugin and Qt's Japanese texts. The Wayland plugin is
 # recommended: apt brings it by default, and without it a Wayland desktop
 # runs the game through XWayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-ipafont-mincho, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_SOURCE_GENERATOR TGZ)
 set(CPACK_SOURCE_IGNORE_FILES "/\\\\.git/" "/\\\\.git$" "/build[^/]*/" "\\\\.configure\\\\.log$" "/\\\\.cache/")

@@ -127,7 +127,9 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
 void 一覧_ファイル(Form1& f, const QString& folder) {
     f.File1->clear();
     f.File1->addItems(QDir(folder).entryList({kPattern}, QDir::Files, QDir::Name | QDir::IgnoreCase));
-    f.File1->setCurrentRow(-1);
+    // No file is chosen, and the keyboard arriving does not make one current:
+    // the first arrow key then chooses the first file.
+    f.File1->setCurrentIndex(QModelIndex());
 }
 
 // Opens the lists on first use: the drives, then the current working folder.
@@ -166,6 +168,8 @@ void Form1::KIFU_READ_Click() {
     描画_棋譜_IO(1);
     準備_一覧(*this);
     一覧_ファイル(*this, file_dir);
+    // The arrows and Return work on the file list at once.
+    File1->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::KIFU_WRITE_Click() {
@@ -180,6 +184,8 @@ void Form1::KIFU_WRITE_Click() {
     描画_可視(true, true, false);
     描画_棋譜_IO(0);
     準備_一覧(*this);
+    // What is typed at once is the game's name, the top field.
+    Text2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::Command1_Click() {
@@ -281,6 +287,11 @@ bool Form1::読込_棋譜データ(const QByteArray& 内容) {
         MsgBox(kMsgNotARecord.arg(stranger), kTitleKifu);
         return false;
     }
+    // A file without a single move would only cost the game in progress.
+    if (moves.empty()) {
+        MsgBox(kMsgNoMoves, kTitleKifu);
+        return false;
+    }
 
     初期設定();
     record_mode = true;
@@ -314,10 +325,6 @@ bool Form1::読込_棋譜データ(const QByteArray& 内容) {
     rec_len = count;
     refresh();
 
-    if (count == 0) {
-        MsgBox(kMsgNoMoves, kTitleKifu);
-        return true;
-    }
     if (more) MsgBox(kMsgTooLong.arg(REC_MAX), kTitleKifu);
     MsgBox(kMsgLoaded, kTitleKifu);
     MsgBox(kMsgStepOn, kTitleKifu);
@@ -375,15 +382,14 @@ bool Form1::読込_棋譜ファイル(QByteArray& 文字列) {
     const QByteArray& all = kifu_file->buffer();
     const qsizetype from = kifu_file->pos();
     if (from >= all.size()) return false;
-    // Only a carriage return ends a line (with the line feed after it, if
-    // any); a bare line feed stays in the line and reads as a blank.
-    qsizetype end = all.indexOf('\r', from);
-    qsizetype next = end + 1;
-    if (end < 0) {
-        end = all.size();
-        next = end;
-    } else if (next < all.size() && all[next] == '\n') {
+    // A line ends at CR LF, CR or LF: a record saved by an editor or a tool
+    // that changed its line ends reads as the record it was.
+    qsizetype end = from;
+    while (end < all.size() && all[end] != '\r' && all[end] != '\n') ++end;
+    qsizetype next = end;
+    if (next < all.size()) {
         ++next;
+        if (all[end] == '\r' && next < all.size() && all[next] == '\n') ++next;
     }
     文字列 = all.mid(from, end - from);
     kifu_file->seek(next);

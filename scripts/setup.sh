@@ -6,6 +6,7 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsdl2-dev
   fonts-ipafont-mincho
+  qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev

@@ -412,43 +412,80 @@ TEST(Load, ExampleFileFillsTheRecordAndNamesTheFirstMover) {
     }
 }
 
-TEST(Load, LineEndsAndFilesWithoutMoves) {
-    const QByteArray line = dots(kExamples[0].text);
+// A line ends at CR LF, CR or LF: the same record with any of them (or a mix,
+// or no line end after the last line) loads exactly as its CR LF original, and
+// a text file is refused alike whatever its line ends.
+TEST(Load, LineEndsCrLfCrOrLfReadAlike) {
+    const QByteArray a = dots(kExamples[0].text), b = dots(kExamples[2].text);
+    const QByteArray original = header("名人戦", "上手", "下手") + a + "\r\n" + b + "\r\n";
+    const QByteArray text_file = "Dear diary,\r\ntoday I played shogi.\r\nIt was fun.\r\nThe end.\r\n";
+    auto with = [](QByteArray bytes, const char* end) { return bytes.replace("\r\n", end); };
     const struct {
-        QByteArray bytes;
-        int moves;
+        const char* name;
+        QByteArray bytes, twin;  // twin: the CR LF file it must load like
     } cases[] = {
-        {"", 0},
-        {"a\r\nb\r\nc\r\n", 0},
-        {"a\r\nb\r\nc", 0},
-        {"a", 0},
-        // Only a carriage return ends a line: a file of bare line feeds is one
-        // long header line, and a line feed inside a move line reads as a blank.
-        {"a\nb\nc\n" + line + "\n" + line + "\n", 0},
-        {"a\r\nb\r\nc\r\n" + QByteArray(line).replace(9, 1, "\n") + "\r\n" + line + "\n\r\n", 2},
-        {"a\rb\rc\r" + line + "\r" + line, 2},
-        {"a\r\nb\r\nc\r\n" + line + "\r\n" + line, 2},
-        {"a\r\n\r\n\r\n" + line + "\r\n", 1},
+        {"LF", with(original, "\n"), original},
+        {"CR", with(original, "\r"), original},
+        {"mixed", header("名人戦", "上手", "下手").replace("\r\n上手\r\n", "\n上手\r") + a + "\n" + b + "\r\n",
+         original},
+        {"no last line end", with(original, "\n").chopped(1), original},
+        // An empty line is a line: three blank headers, then the move.
+        {"blank headers LF", "\n\n\n" + a + "\n", "\r\n\r\n\r\n" + a + "\r\n"},
+        {"text file LF", with(text_file, "\n"), text_file},
+        {"text file CR", with(text_file, "\r"), text_file},
+    };
+    auto load = [](Harness& h, const QByteArray& bytes) {
+        Form1& f = h.f();
+        f.turn = f.SENTE;
+        recplay::human(f, 3, 6, 3, 5, 2.5);
+        f.record_mode = false;
+        Harness::write_file(h.path("k.棋譜"), bytes);
+        f.file_dir = h.dir.path();
+        h.clear_log();
+        f.File1_Click("k.棋譜");
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes.toStdString());
+        SCOPED_TRACE(c.name);
+        Harness want, got;
+        load(want, c.twin);
+        load(got, c.bytes);
+        ASSERT_FALSE(want.messages.empty());
+        EXPECT_EQ(got.events, want.events);
+        EXPECT_TRUE(Snapshot::of(got.f()) == Snapshot::of(want.f()));
+        EXPECT_TRUE(got.f().canvas == want.f().canvas);
+        EXPECT_EQ(got.f().strip_game_name, want.f().strip_game_name);
+    }
+}
+
+// A file without a single move line (empty, or headers only) is refused
+// before anything changes: the game in progress, its record and the screen
+// stay, and the program is not left replaying nothing.
+TEST(Load, FilesWithoutMovesAreRefusedAndChangeNothing) {
+    const QByteArray cases[] = {"", "a\r\nb\r\nc\r\n", "a\r\nb\r\nc", "a", "a\nb\nc\n", "\r\n\r\n"};
+    for (const QByteArray& bytes : cases) {
+        SCOPED_TRACE(bytes.toStdString());
         Harness h;
         Form1& f = h.f();
-        f.rec_len = 7;  // a previous game
-        Harness::write_file(h.path("k.棋譜"), c.bytes);
+        f.START_Click();
+        h.press(5, 6);
+        h.press(5, 5);
+        ASSERT_EQ(f.rec_pos, 1);
+        Harness::write_file(h.path("k.棋譜"), bytes);
+        f.KIFU_READ_Click();
+        const Snapshot before = Snapshot::of(f);
+        const QImage screen = f.canvas.copy();
+        h.clear_log();
         f.File1_Click("k.棋譜");
-        EXPECT_EQ(f.rec_len, c.moves);
-        EXPECT_TRUE(f.record_mode);
-        ASSERT_FALSE(h.messages.empty());
-        if (c.moves == 0) {
-            ASSERT_EQ(h.messages.size(), 1u);
-            EXPECT_EQ(h.messages[0].text, "棋譜ﾌｧｲﾙにﾃﾞｰﾀがありません");
-            EXPECT_EQ(h.messages[0].title, "棋譜");
-            EXPECT_EQ(f.turn, Form1::NONE);
-        } else {
-            EXPECT_EQ(h.messages[0].text, " 読み込みました");
-            for (int n = 1; n <= c.moves; ++n) EXPECT_EQ(entry(f, n), kExamples[0].values);
-        }
+        EXPECT_EQ(h.events, (std::vector<std::string>{"msg 棋譜ﾌｧｲﾙにﾃﾞｰﾀがありません|棋譜"}));
+        EXPECT_TRUE(Snapshot::of(f) == before);
+        EXPECT_TRUE(f.canvas == screen);
+        EXPECT_FALSE(f.record_mode);
+        // The game goes on: the next press is a pick, not the replay question.
+        h.clear_log();
+        h.press(1, 4);
+        h.press(1, 5);
+        EXPECT_EQ(f.rec_pos, 2);
+        for (const Harness::Message& m : h.messages) EXPECT_NE(m.text, "棋譜を '進 'で進めて下さい");
     }
 }
 
@@ -755,16 +792,17 @@ TEST(RoundTrip, SavedGameReplaysToTheSamePositionHandsAndClocks) {
     EXPECT_EQ(Harness::read_file(h.path("二局.棋譜")), first);
 }
 
-// The three header lines, printed where their length puts them; a line the
-// file does not have prints the one read last.
+// The three header lines, printed where their length puts them, whatever
+// their line ends.
 TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
     const struct {
         QByteArray bytes;
         QString game, top, bottom;
     } cases[] = {
         {header("名人戦", "上手", "下手") + dots(kExamples[0].text) + "\r\n", "名人戦", "上手", "下手"},
-        {"only one line", "only one line", "only one line", "only one line"},
-        {QByteArray("\x81\r\nok\r\n\xff\xfe\r\n"), "?1", "ok", "?2"},
+        {header("名人戦", "上手", "下手").replace("\r\n", "\n") + dots(kExamples[0].text) + "\n", "名人戦", "上手",
+         "下手"},
+        {QByteArray("\x81\r\nok\r\n\xff\xfe\r\n") + dots(kExamples[0].text) + "\r\n", "?1", "ok", "?2"},
     };
     for (const auto& c : cases) {
         Harness loaded, drawn;

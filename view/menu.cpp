@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleOption>
+
+#include <functional>
 
 namespace {
 // Panel geometry in twips: left, top, width, height.
@@ -55,6 +58,25 @@ public:
         }
         QProxyStyle::drawControl(element, option, painter, widget);
     }
+};
+
+// Return and keypad Enter on a control do what `act` does.
+class ReturnKey : public QObject {
+public:
+    ReturnKey(QObject* parent, std::function<void()> act) : QObject(parent), act_(std::move(act)) {}
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(e)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                act_();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, e);
+    }
+
+private:
+    std::function<void()> act_;
 };
 }  // namespace
 
@@ -172,6 +194,15 @@ void Form1::作成_パネル() {
             [this](QListWidgetItem* it) { File1_Click(it->text()); });
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem*) { Dir1_Change(); });
+    // Return on the chosen file loads it, as a click does.
+    File1->installEventFilter(new ReturnKey(File1, [this] {
+        if (const QListWidgetItem* it = File1->currentItem(); it && it->isSelected()) File1_Click(it->text());
+    }));
+    // Return on the focused RETURN button presses it, as in a dialog.
+    Command1->setAutoDefault(true);
+    // Tab follows the fields as they stand on the screen, then the button and the lists.
+    QWidget* order[] = {Text2, Text3, Text4, Text1, Command1, File1, Drive1, Dir1};
+    for (size_t i = 0; i + 1 < std::size(order); ++i) setTabOrder(order[i], order[i + 1]);
 
     描画_可視(false, false, false);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Command1}) w->hide();

@@ -1,0 +1,383 @@
+// The keyboard and the message boxes on a real X server under a real window
+// manager (tests/desktop.sh starts Xvfb and openbox): keys and clicks are
+// sent with xdotool and reach the window as a user's would, through the X
+// server and the window manager. Every wait waits for an event of the window
+// (a key delivered, the focus moved, a box shown), with a time limit.
+#include "support/harness.h"
+#include "view/board_view.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QComboBox>
+#include <QScopeGuard>
+#include <QScreen>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Runs the event loop until `done` holds (true) or `ms` pass (false). The
+// loop sleeps until the next event; a slow tick only keeps the time limit.
+bool wait_for(const std::function<bool()>& done, int ms = 10000) {
+    const QDeadlineTimer deadline(ms);
+    QTimer tick;
+    tick.start(100);
+    while (!done()) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// xdotool, waited for: the X server has the keys or clicks when it returns.
+void xdo(const QStringList& args) { ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString(); }
+void key(const QString& k) { xdo({"key", "--clearmodifiers", k}); }
+void click_at(QPoint global) {
+    xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
+    xdo({"mousedown", "1"});
+    xdo({"mouseup", "1"});
+}
+
+// Counts the events of one kind that reach an object (before it handles them).
+class Counter : public QObject {
+public:
+    Counter(QObject* watched, QEvent::Type type, int key = 0) : type_(type), key_(key) {
+        watched->installEventFilter(this);
+    }
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == type_ && (key_ == 0 || static_cast<QKeyEvent*>(e)->key() == key_)) ++count;
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+    int key_;
+};
+
+// Answers every OK box with its button as soon as it is shown, and keeps
+// what each said, "<text>|<title>".
+class BoxAnswerer : public QObject {
+public:
+    BoxAnswerer() { qApp->installEventFilter(this); }
+    std::vector<std::string> seen;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* box = qobject_cast<QMessageBox*>(o);
+        if (box && e->type() == QEvent::Show) {
+            seen.push_back((box->text() + "|" + box->windowTitle()).toStdString());
+            QPointer<QMessageBox> p(box);
+            QTimer::singleShot(0, this, [p] {
+                if (p && p->button(QMessageBox::Ok)) p->button(QMessageBox::Ok)->click();
+            });
+        }
+        return false;
+    }
+};
+
+// Runs `script` inside the box's own event loop once a message box is shown.
+class OnBox : public QObject {
+public:
+    explicit OnBox(std::function<void(QMessageBox*)> script) : script_(std::move(script)) {
+        qApp->installEventFilter(this);
+    }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        auto* box = qobject_cast<QMessageBox*>(o);
+        if (box && e->type() == QEvent::Show && script_) {
+            QPointer<QMessageBox> p(box);
+            auto script = std::move(script_);
+            script_ = nullptr;
+            QTimer::singleShot(0, this, [p, script] {
+                if (p) script(p);
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QMessageBox*)> script_;
+};
+
+QPoint centre_of(QWidget* w, const QRect& r) { return w->mapToGlobal(r.center()); }
+
+// Chooses a menu command with the mouse, as a user does.
+void choose(Form1& f, QMenu* menu, QAction* item) {
+    click_at(centre_of(f.menuBar(), f.menuBar()->actionGeometry(menu->menuAction())));
+    ASSERT_TRUE(wait_for([&] { return menu->isVisible(); })) << "the menu did not open";
+    ASSERT_TRUE(wait_for([&] { return !menu->actionGeometry(item).isEmpty(); }));
+    click_at(centre_of(menu, menu->actionGeometry(item)));
+    ASSERT_TRUE(wait_for([&] { return !menu->isVisible(); }));
+}
+
+QWidget* focus() { return QApplication::focusWidget(); }
+
+// Gives a shown window the keyboard, as the user's click on it would.
+void activate(QWidget* w) {
+    xdo({"windowactivate", "--sync", QString::number(w->winId())});
+    ASSERT_TRUE(wait_for([&] { return w->isActiveWindow(); })) << "the window did not get the keyboard";
+}
+
+// The window shown, placed by the window manager and holding the keyboard.
+void show_window(Form1& f, bool click_it = true) {
+    f.show();
+    if (!click_it) {
+        // A fresh window manager hands a new window the keyboard by itself.
+        ASSERT_TRUE(wait_for([&] { return f.isActiveWindow(); })) << "the window never got the keyboard";
+        return;
+    }
+    ASSERT_TRUE(wait_for([&] { return f.isVisible() && f.frameGeometry() != f.geometry(); }))
+        << "the window manager never framed the window";
+    // A window manager may keep a new window from taking the keyboard from
+    // the one used last.
+    activate(&f);
+    // The pointer out of the way of boxes and buttons (no --sync: when it is
+    // there already, xdotool would wait for a move that never comes).
+    xdo({"mousemove", "1000", "750"});
+}
+
+QImage title_bar(QWidget* box);
+bool drawn_active(const QImage& bar);
+
+// ---------------------------------------------------------------------------
+// Yes/No boxes
+
+// The replay question after a record is loaded. Esc, the window manager's
+// close key and the close button on the title bar leave it open; only はい or
+// いいえ answer it.
+TEST(DesktopYesNo, OnlyItsButtonsAnswerIt) {
+    const struct {
+        const char* name;
+        QStringList answer;  // the keys that answer it at last
+        bool kept;           // はい: the loaded record is kept
+    } cases[] = {
+        {"ReturnOnTheDefaultYes", {"Return"}, true},
+        {"SpaceOnNoAfterTab", {"Tab", "space"}, false},
+        {"KeyY", {"y"}, true},
+        {"KeyN", {"n"}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        Form1& f = h.f();
+        f.START_Click();
+        f.record_mode = true;
+        show_window(f);
+        f.msgbox = h.real_msgbox;
+        bool still_open_after_esc = false, still_open_after_close_key = false, still_open_after_close_button = false;
+        int boxes = 0;
+        OnBox on_box([&](QMessageBox* shown) {
+            QPointer<QMessageBox> box(shown);
+            // Whatever fails, the box is answered in the end, so the test goes on.
+            const auto answer_anyway = qScopeGuard([&] {
+                if (box && box->isVisible() && !wait_for([&] { return !box->isVisible(); }, 5000))
+                    box->button(QMessageBox::No)->click();
+            });
+            ASSERT_TRUE(wait_for([&] { return box->isActiveWindow() && box->frameGeometry() != box->geometry(); }))
+                << "the box did not get the keyboard";
+            ++boxes;
+            Counter esc(box, QEvent::KeyPress, Qt::Key_Escape), closes(box, QEvent::Close);
+            // The close button stands at the right end of the title bar, once it is drawn.
+            ASSERT_TRUE(wait_for([&] { return drawn_active(title_bar(box)); })) << "the title bar was not drawn";
+            const QRect frame = box->frameGeometry(), inner = box->geometry();
+            const int bar = inner.top() - frame.top();
+            click_at(QPoint(inner.right() - bar / 2, frame.top() + bar / 2));
+            ASSERT_TRUE(wait_for([&] { return closes.count > 0; })) << "the close button sent no close";
+            still_open_after_close_button = box->isVisible();
+            if (!still_open_after_close_button) return;
+            key("Escape");
+            ASSERT_TRUE(wait_for([&] { return esc.count > 0; }));
+            still_open_after_esc = box->isVisible();
+            if (!still_open_after_esc) return;
+            key("alt+F4");
+            ASSERT_TRUE(wait_for([&] { return closes.count > 1; })) << "the window manager sent no close";
+            still_open_after_close_key = box->isVisible();
+            if (!still_open_after_close_key) return;
+            for (const QString& k : c.answer) key(k);
+        });
+        // A click on the board, as the user's: the question comes up.
+        const double px = (f.board_left + 5.5 * f.cell_w) / Form1::TWIPS_PER_PIXEL;
+        const double py = (f.board_top + 7.5 * f.cell_h) / Form1::TWIPS_PER_PIXEL;
+        click_at(f.view->mapToGlobal(QPoint(int(px), int(py))));
+        ASSERT_TRUE(wait_for([&] { return boxes == 1 && !QApplication::activeModalWidget(); }, 60000));
+        EXPECT_EQ(boxes, 1);
+        EXPECT_TRUE(still_open_after_esc);
+        EXPECT_TRUE(still_open_after_close_key);
+        EXPECT_TRUE(still_open_after_close_button);
+        EXPECT_EQ(f.record_mode, c.kept);
+        EXPECT_EQ(f.turn, c.kept ? f.SENTE : Form1::NONE);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Titles
+
+// What the window manager was asked to write in the box's title bar.
+QString wm_name(QWidget* w) {
+    QProcess p;
+    p.start("xprop", {"-id", QString::number(w->winId()), "_NET_WM_NAME"});
+    p.waitForFinished();
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The box's title bar as the window manager drew it.
+QImage title_bar(QWidget* box) {
+    const QRect frame = box->frameGeometry(), inner = box->geometry();
+    return box->screen()
+        ->grabWindow(0, frame.x(), frame.y(), frame.width(), inner.top() - frame.top())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Whether the bar is drawn as the focused window's: openbox's theme paints
+// it blue, an unfocused one grey.
+bool drawn_active(const QImage& bar) {
+    if (bar.isNull()) return false;
+    const QColor c = bar.pixelColor(2, bar.height() / 2);
+    return c.blue() - c.red() > 40;
+}
+
+// A box without a title shows a blank title bar, not the program's name.
+TEST(DesktopTitles, EmptyTitleShowsNothing) {
+    for (const char* t : {"", " ", "  "}) {
+        SCOPED_TRACE(std::string("\"") + t + "\"");
+        Harness h;
+        Form1& f = h.f();
+        show_window(f);
+        f.msgbox = h.real_msgbox;
+        QString name;
+        QTimer::singleShot(0, [&] {
+            QPointer<QMessageBox> box;
+            ASSERT_TRUE(wait_for([&] {
+                box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                return box && box->isVisible();
+            }));
+            name = wm_name(box);
+            box->button(QMessageBox::Ok)->click();
+        });
+        f.MsgBox(QStringLiteral("** 訴訟！（王手） **"), QString::fromUtf8(t));
+        EXPECT_TRUE(name.startsWith("_NET_WM_NAME(UTF8_STRING) = \"")) << name.toStdString();
+        EXPECT_TRUE(name.section('"', 1, 1).trimmed().isEmpty()) << name.toStdString();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The save and load panels
+
+// "書込" opens the save panel with the keyboard in the game's name; Tab goes
+// down the fields as they stand, to RETURN and on to the lists, and Return
+// on RETURN saves.
+TEST(DesktopPanels, SavePanelFromTheKeyboard) {
+    Harness h;
+    Form1& f = h.f();
+    f.START_Click();
+    h.press(5, 6);
+    h.press(5, 5);
+    ASSERT_EQ(f.rec_pos, 1);
+    show_window(f);
+    f.msgbox = h.real_msgbox;
+    BoxAnswerer boxes;
+    choose(f, f.mnu.KIFU, f.mnu.KIFU_WRITE);
+    ASSERT_TRUE(wait_for([&] { return focus() == f.Text2; })) << "the game's name has no keyboard";
+    const struct {
+        const char* keys;  // typed, or a key with "key:"
+        QWidget* then;     // where the keyboard is afterwards
+    } steps[] = {
+        {"Game", f.Text2},   {"key:Tab", f.Text3},       {"Alice", f.Text3},         {"key:Tab", f.Text4},
+        {"Bob", f.Text4},    {"key:Tab", f.Text1},       {"rec1", f.Text1},          {"key:Tab", f.Command1},
+        {"key:Tab", f.Drive1}, {"key:Tab", f.Dir1},      {"key:Tab", f.Text2},       {"key:shift+Tab", f.Dir1},
+        {"key:shift+Tab", f.Drive1}, {"key:shift+Tab", f.Command1},
+    };
+    for (const auto& s : steps) {
+        const QString k = QString::fromUtf8(s.keys);
+        SCOPED_TRACE(s.keys);
+        if (k.startsWith("key:")) {
+            key(k.mid(4));
+            ASSERT_TRUE(wait_for([&] { return focus() == s.then; }))
+                << "the keyboard is in " << (focus() ? focus()->metaObject()->className() : "nothing");
+        } else {
+            auto* field = qobject_cast<QLineEdit*>(s.then);
+            ASSERT_NE(field, nullptr);
+            xdo({"type", "--delay", "1", k});
+            ASSERT_TRUE(wait_for([&] { return field->text() == k; })) << field->text().toStdString();
+        }
+    }
+    key("Return");
+    ASSERT_TRUE(wait_for([&] { return !boxes.seen.empty(); })) << "RETURN saved nothing";
+    EXPECT_EQ(boxes.seen, (std::vector<std::string>{"棋譜を書き込みました|  "}));
+    const QByteArray bytes = Harness::read_file(h.path("rec1.棋譜"));
+    // The bottom player moved first: the top line names the second.
+    EXPECT_TRUE(bytes.startsWith("Game\r\nBob\r\nAlice\r\n")) << bytes.toStdString();
+    EXPECT_EQ(bytes.count("\r\n"), 4);
+}
+
+// "読込" opens the load panel with the keyboard in the file list: the arrows
+// choose a file and Return or Enter loads it, as a click does; Return on a
+// folder opens it.
+TEST(DesktopPanels, LoadPanelFromTheKeyboard) {
+    const QByteArray line = " 7776-2-2 0    0    3    0    0\r\n";
+    const QByteArray head = "a\r\nb\r\nc\r\n";
+    const struct {
+        const char* name;
+        QStringList keys;
+        int moves;        // moves of the file loaded; 0: nothing loaded
+        bool in_sub;      // the file lies in the subfolder
+    } cases[] = {
+        {"DownReturn", {"Down", "Return"}, 1, false},
+        {"DownDownEnter", {"Down", "Down", "KP_Enter"}, 2, false},
+        {"FolderThenFile", {"Tab", "Tab", "End", "Return", "Tab", "Down", "Return"}, 3, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        Form1& f = h.f();
+        Harness::write_file(h.path("a.棋譜"), head + line);
+        Harness::write_file(h.path("b.棋譜"), head + line + line);
+        QDir(h.dir.path()).mkdir("sub");
+        Harness::write_file(h.path("sub/c.棋譜"), head + line + line + line);
+        show_window(f);
+        f.msgbox = h.real_msgbox;
+        BoxAnswerer boxes;
+        choose(f, f.mnu.KIFU, f.mnu.KIFU_READ);
+        ASSERT_TRUE(wait_for([&] { return focus() == f.File1; })) << "the file list has no keyboard";
+        // Return with no file chosen does nothing.
+        Counter returns(f.File1, QEvent::KeyPress, Qt::Key_Return);
+        key("Return");
+        ASSERT_TRUE(wait_for([&] { return returns.count > 0; }));
+        EXPECT_TRUE(boxes.seen.empty());
+        EXPECT_FALSE(f.record_mode);
+        for (const QString& k : c.keys) {
+            // Each key is waited for where it lands before the next is sent.
+            QWidget* to = focus();
+            ASSERT_NE(to, nullptr);
+            Counter got(to, QEvent::KeyPress);
+            key(k);
+            ASSERT_TRUE(wait_for([&] { return got.count > 0 || f.record_mode; })) << k.toStdString();
+            if (k == "Tab") {
+                ASSERT_TRUE(wait_for([&] { return focus() != to; }));
+            }
+        }
+        ASSERT_TRUE(wait_for([&] { return boxes.seen.size() >= 2; })) << "nothing was loaded";
+        EXPECT_EQ(boxes.seen, (std::vector<std::string>{" 読み込みました|棋譜", "棋譜を '進 'で進めて下さい|棋譜"}));
+        EXPECT_TRUE(f.record_mode);
+        EXPECT_EQ(f.rec_len, c.moves);
+        EXPECT_EQ(QDir(f.file_dir), QDir(c.in_sub ? h.path("sub") : h.dir.path()));
+        EXPECT_TRUE(f.File1->isHidden());
+    }
+}
+
+}  // namespace
