@@ -5,27 +5,10 @@
 #   tests/desktop_keys.sh <velmora program>
 set -euo pipefail
 program=$(realpath "$1")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/private_display.sh"
 
-mkfifo "$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-read -r number < "$work/display"
-export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
 unset QT_QPA_PLATFORM
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-# openbox announces itself on the root window once it manages the screen.
-for _ in $(seq 200); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.05
-done
+private_xvfb 1024x768 openbox
 cd "$work"
 
 failures=0

@@ -11,19 +11,9 @@ set -euo pipefail
 checker=$(realpath "$1")
 program=$(realpath "$2")
 shots=${3:-}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/private_display.sh"
 
-mkfifo "$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1600x1200x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-read -r number < "$work/display"
-export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+private_xvfb 1600x1200
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING LC_ALL
 mkdir "$work/run"
 cd "$work/run"

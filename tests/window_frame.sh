@@ -5,20 +5,9 @@
 set -euo pipefail
 checker=$1
 program=$2
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$(dirname "$0")/private_display.sh"
 
-# Xvfb names its display on the pipe once it takes connections.
-mkfifo "$work/display"
-Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-pids+=($!)
-read -r number < "$work/display"
-export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+private_xvfb 1024x768
 unset QT_QPA_PLATFORM
 cd "$work"
 

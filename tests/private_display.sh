@@ -1,0 +1,35 @@
+# Sourced by the checks on a real display server: a private work folder, the
+# processes started into `pids`, all ended and removed at exit, and
+#   private_xvfb WIDTHxHEIGHT [openbox]
+# which starts an Xvfb of that size (kept from resetting when its last client
+# leaves, so what is set on its root window stays), exports DISPLAY and, when
+# asked, waits for openbox to manage the screen.
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+private_xvfb() {
+    # Xvfb names its display on the pipe once it takes connections.
+    mkfifo "$work/display"
+    Xvfb -displayfd 3 -noreset -screen 0 "$1x24" -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+    pids+=($!)
+    local number
+    read -r number < "$work/display"
+    export DISPLAY=":$number" SDL_AUDIODRIVER=dummy
+    [ "${2:-}" = openbox ] || return 0
+    # openbox announces itself on the root window once it manages the screen.
+    coproc SPY { exec xprop -root -spy; }
+    pids+=($SPY_PID)
+    openbox --sm-disable >/dev/null 2>&1 &
+    pids+=($!)
+    local line
+    while read -r -t 20 line <&"${SPY[0]}"; do
+        case $line in "_NET_SUPPORTING_WM_CHECK(WINDOW)"*) return 0 ;; esac
+    done
+    echo "openbox did not come up"
+    exit 1
+}
