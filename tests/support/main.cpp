@@ -6,9 +6,10 @@
 // Under LeakSanitizer: the caches the font libraries and Qt keep until the
 // process ends are not leaks of ours (every other allocation is checked), nor
 // is the error buffer SDL keeps for each thread that is not its own (the
-// sound's start-up thread).
+// sound's start-up thread), nor what the X11 platform and D-Bus keep for the
+// checks on a real X server.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libQt6Core\nleak:libSDL2\n";
+    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libQt6Core\nleak:libSDL2\nleak:libdbus-1\nleak:libQt6XcbQpa\nleak:libQt6DBus\nleak:libxcb\n";
 }
 
 int main(int argc, char** argv) {
