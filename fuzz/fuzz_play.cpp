@@ -33,6 +33,7 @@
 #include <memory>
 
 #include "app/form1.h"
+#include "fuzz/arguments.h"
 
 namespace {
 // A hundred commands and more, or a record of up to 510 bytes and fewer commands.
@@ -237,7 +238,9 @@ void tidy(Form1& f) {
 const char* const kNames[] = {"", "a", "対局", "名人", " ", "x/y", "a\nb", "長い名前の対局者です", "?*"};
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    // The working folder changes below; libFuzzer reads its arguments later.
+    fuzz_arguments::resolve(argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     world = new World;
     World& w = *world;

@@ -18,6 +18,24 @@ cmake -S "$top" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELMORA_F
 cmake --build "$dir" --target velmora_fuzzers -j "$(nproc)"
 
 status=0
+# Run by hand, a fuzzer takes its folders relative to where it is started and
+# leaves nothing else there: two runs on a relative corpus folder of one seed.
+scratch="$dir/relative"
+for src in "$top"/fuzz/fuzz_*.cpp; do
+  fuzzer="$(basename "$src" .cpp)"
+  name="${fuzzer#fuzz_}"
+  rm -rf "$scratch"
+  mkdir -p "$scratch/corpus"
+  seed="$(find "$top/fuzz/corpus/$name" -type f 2>/dev/null | sort | head -n 1)"
+  if [ -n "$seed" ]; then cp "$seed" "$scratch/corpus/"; fi
+  if ! (cd "$scratch" && "$dir/bin/$fuzzer" -runs=2 corpus) > "$scratch.log" 2>&1; then
+    echo "== $fuzzer FAILED on a relative corpus folder:"; tail -n 5 "$scratch.log"; status=1
+  elif [ "$(ls -A "$scratch")" != "corpus" ]; then
+    echo "== $fuzzer FAILED: it left files in the folder it was started from:"; ls -A "$scratch"; status=1
+  fi
+done
+rm -rf "$scratch"
+
 for src in "$top"/fuzz/fuzz_*.cpp; do
   fuzzer="$(basename "$src" .cpp)"
   name="${fuzzer#fuzz_}"
