@@ -1,12 +1,12 @@
 // The four display and sound options, their menu handlers and the settings
 // file Velmora.ini (Shift-JIS, CR LF) that keeps them between runs.
 #include "app/form1.h"
+#include "app/system_files.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -58,14 +58,9 @@ bool replaceable(const Form1& f, const QString& path) {
 }
 
 // All or nothing: a crash or a full disk never leaves half a settings file.
+// The same writer as the record files', straight through the system calls.
 bool save_atomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
+    return system_files::書込_置換(path, bytes) == 0;
 }
 
 // Where the settings are read from at start. The working folder comes first;
