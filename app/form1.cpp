@@ -1,6 +1,7 @@
 // Form1's construction and the default (real) platform members.
 #include "app/form1.h"
 
+#include "app/system_files.h"
 #include "view/board_view.h"
 
 #include <QAbstractButton>
@@ -46,6 +47,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     };
     quit_program = [] { QCoreApplication::quit(); };
     settings_writable = [](const QString& path) { return QFileInfo(path).isWritable(); };
+    // The same writer as the record files', straight through the system calls.
+    settings_save = [](const QString& path, const QByteArray& bytes) {
+        return system_files::書込_置換(path, bytes) == 0;
+    };
 
     view = new BoardView(*this, this);
     setCentralWidget(view);

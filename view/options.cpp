@@ -1,7 +1,6 @@
 // The four display and sound options, their menu handlers and the settings
 // file Velmora.ini (Shift-JIS, CR LF) that keeps them between runs.
 #include "app/form1.h"
-#include "app/system_files.h"
 
 #include <QAction>
 #include <QDir>
@@ -57,12 +56,6 @@ bool replaceable(const Form1& f, const QString& path) {
     return !fi.exists() || f.settings_writable(fi.absoluteFilePath());
 }
 
-// All or nothing: a crash or a full disk never leaves half a settings file.
-// The same writer as the record files', straight through the system calls.
-bool save_atomically(const QString& path, const QByteArray& bytes) {
-    return system_files::書込_置換(path, bytes) == 0;
-}
-
 // Where the settings are read from at start. The working folder comes first;
 // when it cannot take the file, the user's configuration folder does. A copy
 // there is also preferred over a working-folder file that cannot be replaced,
@@ -87,7 +80,8 @@ void store_settings(Form1& f, const QByteArray& bytes) {
     auto save_at = [&f, &bytes, &config](const QString& path) {
         // Only the configuration folder is ever created; the working folder exists.
         if (!config.isEmpty() && path == config) QDir().mkpath(QFileInfo(config).absolutePath());
-        return replaceable(f, path) && save_atomically(path, bytes);
+        // All or nothing: a crash or a full disk never leaves half a settings file.
+        return replaceable(f, path) && f.settings_save(path, bytes);
     };
     if (f.settings_path.isEmpty()) f.settings_path = choose_settings_path(f);
     if (save_at(f.settings_path)) return;
