@@ -2,6 +2,7 @@
 #include "app/form1.h"
 
 #include "app/startup_marks.h"
+#include "app/system_files.h"
 #include "view/board_view.h"
 #include "view/face.h"
 
@@ -114,6 +115,10 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     };
     quit_program = [] { QCoreApplication::quit(); };
     settings_writable = [](const QString& path) { return QFileInfo(path).isWritable(); };
+    // The same writer as the record files', straight through the system calls.
+    settings_save = [](const QString& path, const QByteArray& bytes) {
+        return system_files::書込_置換(path, bytes) == 0;
+    };
 
     view = new BoardView(*this, this);
     setCentralWidget(view);

@@ -276,6 +276,9 @@ public:
     QString settings_path;        // where Velmora.ini is read and written
     // Whether a folder or file may be written; tests stand in for a read-only folder.
     std::function<bool(const QString& path)> settings_writable;
+    // Replaces the settings file at a path with these bytes, all or nothing;
+    // false when it could not. The play fuzzer keeps the file in memory.
+    std::function<bool(const QString& path, const QByteArray& bytes)> settings_save;
     void 読込_環境設定ファイル();
     void 書込_環境設定ファイル();
     void チェック設定(int IN_背景種類);

@@ -2,7 +2,9 @@
 // trial move of the computer. Scores are exact integer tenths: 2 is 0.2.
 #include "app/form1.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 // Verdicts and weights, in tenths.
@@ -27,20 +29,30 @@ constexpr int kNoAttacker = 999;
 }  // namespace
 
 void Form1::勢力調査() {
+    // The computer's search runs the scan once for every trial move, so the
+    // maps are named once here: the sanitizer build checks the window's type
+    // at every access through `this`, which made this the fuzzers' hottest loop.
+    const auto& b = board;
+    auto& minus = near_minus;
+    auto& plus = near_plus;
+    auto& minus_kind = near_minus_kind;
+    auto& plus_kind = near_plus_kind;
+    auto& low_code = low_attacker_code;
+    auto& low_x = low_attacker_x;
+    auto& low_y = low_attacker_y;
+    // Cleared whole: row and column 0 are never set, so they stay 0.
+    std::memset(minus, 0, sizeof minus);
+    std::memset(plus, 0, sizeof plus);
+    std::memset(minus_kind, 0, sizeof minus_kind);
+    std::memset(plus_kind, 0, sizeof plus_kind);
     for (int x = 1; x <= BOARD_N; ++x)
         for (int y = 1; y <= BOARD_N; ++y) {
-            near_minus[x][y] = 0;
-            near_plus[x][y] = 0;
-            for (int k = 1; k <= CHAIRMAN; ++k) {
-                near_minus_kind[x][y][k] = 0;
-                near_plus_kind[x][y][k] = 0;
-            }
-            // low_attacker_x/_y keep their old values: they only count where the code is below 999.
-            low_attacker_code[x][y] = kNoAttacker;
-            if (board[x][y] == -CHAIRMAN) {
+            // low_x/_y keep their old values: they only count where the code is below 999.
+            low_code[x][y] = kNoAttacker;
+            if (b[x][y] == -CHAIRMAN) {
                 king_minus_x = x;
                 king_minus_y = y;
-            } else if (board[x][y] == CHAIRMAN) {
+            } else if (b[x][y] == CHAIRMAN) {
                 king_plus_x = x;
                 king_plus_y = y;
             }
@@ -48,24 +60,25 @@ void Form1::勢力調査() {
 
     for (int x = 1; x <= BOARD_N; ++x)
         for (int y = 1; y <= BOARD_N; ++y) {
-            const int p = board[x][y];
+            const int p = b[x][y];
             if (p == EMPTY) continue;
-            for (int tx = x - 1; tx <= x + 1; ++tx)
-                for (int ty = y - 1; ty <= y + 1; ++ty) {
-                    if (tx < 1 || tx > BOARD_N || ty < 1 || ty > BOARD_N) continue;
+            const int x0 = std::max(x - 1, 1), x1 = std::min(x + 1, BOARD_N);
+            const int y0 = std::max(y - 1, 1), y1 = std::min(y + 1, BOARD_N);
+            for (int tx = x0; tx <= x1; ++tx)
+                for (int ty = y0; ty <= y1; ++ty) {
                     if (tx == x && ty == y) continue;
                     if (p >= 1) {
-                        near_plus[tx][ty] += 1;
-                        near_plus_kind[tx][ty][p] += 1;
+                        plus[tx][ty] += 1;
+                        plus_kind[tx][ty][p] += 1;
                         // Strictly lower only: the first of equal attackers in scan order stays.
-                        if (board[tx][ty] <= -1 && low_attacker_code[tx][ty] > p) {
-                            low_attacker_code[tx][ty] = p;
-                            low_attacker_x[tx][ty] = x;
-                            low_attacker_y[tx][ty] = y;
+                        if (b[tx][ty] <= -1 && low_code[tx][ty] > p) {
+                            low_code[tx][ty] = p;
+                            low_x[tx][ty] = x;
+                            low_y[tx][ty] = y;
                         }
                     } else {
-                        near_minus[tx][ty] += 1;
-                        near_minus_kind[tx][ty][-p] += 1;
+                        minus[tx][ty] += 1;
+                        minus_kind[tx][ty][-p] += 1;
                     }
                 }
         }

@@ -3,6 +3,7 @@
 // configuration folder is a private one, and the canvas is dropped, so the
 // background a line chooses is applied but not painted.
 #include "app/form1.h"
+#include "fuzz/arguments.h"
 
 #include <QApplication>
 #include <QDir>
@@ -32,7 +33,9 @@ char arg0_[] = "fuzz_settings";
 char* argv_[] = {arg0_, nullptr};
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    // The working folder changes below; libFuzzer reads its arguments later.
+    fuzz_arguments::resolve(argc, argv);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     world = new World;
     world->app = std::make_unique<QApplication>(argc_, argv_);

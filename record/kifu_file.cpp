@@ -42,7 +42,6 @@ const QString kMsgNotARecord = QStringLiteral("棋譜ファイルではありま
 const QString kMsgBadName = QStringLiteral("ﾌｧｲﾙ名に使えない文字があります");
 
 const QString kExtension = QStringLiteral(".棋譜");
-const QString kPattern = QStringLiteral("*.棋譜");
 const char* const kCodec = "Shift_JIS";
 const QByteArray kLineEnd("\r\n");
 
@@ -126,7 +125,11 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
 // Fills the file list with the record files of `folder`.
 void 一覧_ファイル(Form1& f, const QString& folder) {
     f.File1->clear();
-    f.File1->addItems(QDir(folder).entryList({kPattern}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    // The pattern is matched by hand: QDir would compile it into a regular expression every time.
+    QStringList names;
+    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name | QDir::IgnoreCase))
+        if (name.endsWith(kExtension, Qt::CaseInsensitive)) names << name;
+    f.File1->addItems(names);
     // No file is chosen, and the keyboard arriving does not make one current:
     // the first arrow key then chooses the first file.
     f.File1->setCurrentIndex(QModelIndex());

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -57,17 +56,6 @@ bool replaceable(const Form1& f, const QString& path) {
     return !fi.exists() || f.settings_writable(fi.absoluteFilePath());
 }
 
-// All or nothing: a crash or a full disk never leaves half a settings file.
-bool save_atomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    if (out.write(bytes) != bytes.size()) {
-        out.cancelWriting();
-        return false;
-    }
-    return out.commit();
-}
-
 // Where the settings are read from at start. The working folder comes first;
 // when it cannot take the file, the user's configuration folder does. A copy
 // there is also preferred over a working-folder file that cannot be replaced,
@@ -92,7 +80,8 @@ void store_settings(Form1& f, const QByteArray& bytes) {
     auto save_at = [&f, &bytes, &config](const QString& path) {
         // Only the configuration folder is ever created; the working folder exists.
         if (!config.isEmpty() && path == config) QDir().mkpath(QFileInfo(config).absolutePath());
-        return replaceable(f, path) && save_atomically(path, bytes);
+        // All or nothing: a crash or a full disk never leaves half a settings file.
+        return replaceable(f, path) && f.settings_save(path, bytes);
     };
     if (f.settings_path.isEmpty()) f.settings_path = choose_settings_path(f);
     if (save_at(f.settings_path)) return;
