@@ -24,17 +24,30 @@ struct SeenBox {
     QStringList buttons;
 };
 
-// Runs `action`; the first message box it opens is read and answered with the
-// button captioned `press`.
-SeenBox answer_box(const std::function<void()>& action, const QString& press) {
-    SeenBox seen;
+// Runs `action`; `handle` is given the first message box it shows, while the
+// box is up. Returns whether a box was shown.
+bool on_first_box(const std::function<void()>& action, const std::function<void(QMessageBox*)>& handle) {
     bool found = false;
     QTimer poll;
     poll.setInterval(0);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || found) return;
+        if (!box || !box->isVisible() || found) return;
         found = true;
+        poll.stop();
+        handle(box);
+    });
+    poll.start();
+    action();
+    poll.stop();
+    return found;
+}
+
+// Runs `action`; the first message box it opens is read and answered with the
+// button captioned `press`.
+SeenBox answer_box(const std::function<void()>& action, const QString& press) {
+    SeenBox seen;
+    const bool found = on_first_box(action, [&](QMessageBox* box) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         for (QAbstractButton* b : box->buttons()) seen.buttons << b->text();
@@ -45,9 +58,6 @@ SeenBox answer_box(const std::function<void()>& action, const QString& press) {
             }
         box->reject();
     });
-    poll.start();
-    action();
-    poll.stop();
     EXPECT_TRUE(found) << "no message box was shown";
     return seen;
 }
@@ -156,12 +166,7 @@ TEST(RealMessageBox, YesNoBoxIsAnsweredOnlyByItsButtons) {
         h.f().msgbox = h.real_msgbox;
         int boxes = 0;
         bool open_before_click = false;
-        QTimer poll;
-        poll.setInterval(0);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            poll.stop();
+        on_first_box([&] { h.press(5, 7); }, [&](QMessageBox* box) {
             ++boxes;
             auto key = [box](Qt::Key k) {
                 QWidget* to = box->focusWidget() ? box->focusWidget() : box;
@@ -183,9 +188,6 @@ TEST(RealMessageBox, YesNoBoxIsAnsweredOnlyByItsButtons) {
             for (QAbstractButton* b : box->buttons())
                 if (b->text() == QString::fromUtf8(c.then_click)) b->click();
         });
-        poll.start();
-        h.press(5, 7);
-        poll.stop();
         EXPECT_EQ(boxes, 1);
         if (c.then_click) {
             EXPECT_TRUE(open_before_click) << "the box was answered before its buttons";
@@ -236,17 +238,10 @@ TEST(RealMessageBox, WideEnoughForItsTitle) {
         const QString title = QString::fromUtf8(t);
         SCOPED_TRACE(t);
         int width = 0;
-        QTimer poll;
-        poll.setInterval(0);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible()) return;
-            poll.stop();
+        on_first_box([&] { h.f().MsgBox(QStringLiteral("終わり"), title); }, [&](QMessageBox* box) {
             width = box->width();
             box->button(QMessageBox::Ok)->click();
         });
-        poll.start();
-        h.f().MsgBox(QStringLiteral("終わり"), title);
         EXPECT_GE(width, fm.horizontalAdvance(title) + 120);
     }
 }
