@@ -23,6 +23,8 @@ struct 指し手行 {
 QByteArray 書式_時間欄(double 秒);
 // One move line, without its line end.
 QByteArray 書式_指し手行(const 指し手行& 行);
+// The same line appended to `line`: a whole record is built in one buffer.
+void 追加_指し手行(QByteArray& line, const 指し手行& 行);
 
 // The numeric reading: blanks (space, tab, line feed) anywhere are ignored,
 // then an optional sign, digits, an optional point and fraction are read from

@@ -1,6 +1,8 @@
 // Record files: the move-line layout byte for byte, saving with "RETURN",
 // loading with a click in the file list, the panel, and everything the file
 // system can refuse.
+#include <cmath>
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -106,8 +108,17 @@ TEST(MoveLine, TimeFieldBlanksByDigits) {
         // Beyond the format: the whole number, no blanks, nothing cut off.
         {100000, "100000"},
         {1234567.8, "1234567"},
+        // Broken totals still make a readable field: the sign counts as a digit.
+        {-1, "   -1"},
+        {-0.5, "   -1"},
+        {-1e20, "-1000000000000000"},
+        {1e300, "1000000000000000"},
+        {std::nan(""), "    0"},
     };
     for (const auto& c : cases) EXPECT_EQ(kifu::書式_時間欄(c.secs), QByteArray(c.field)) << c.secs;
+    // The widest codes are written in full.
+    EXPECT_EQ(kifu::書式_指し手行({-2147483647 - 1, 2147483647, 0, -1, -10, 10, 0, 0, 0, 0, 0}),
+              dots("-214748364821474836470-1-1010·0····0····0····0····0"));
 }
 
 TEST(MoveLine, TenThousandSecondsSpillIntoTheCapturedRange) {
