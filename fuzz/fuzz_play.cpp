@@ -213,9 +213,11 @@ void shuffle_move(Form1& f, int n, bool plus_first = false) {
     press(f, m[2], m[3]);
 }
 
+// Every file of the folder goes (the settings live in memory, the
+// configuration folder is a folder): no wildcard to compile at every script.
 void clear_folder(const QString& path) {
     QDir d(path);
-    for (const QString& name : d.entryList({QStringLiteral("*.棋譜")}, QDir::Files)) d.remove(name);
+    for (const QString& name : d.entryList(QDir::Files | QDir::Hidden)) d.remove(name);
 }
 
 // The invariants of the game after any command.
@@ -263,9 +265,8 @@ VELMORA_UNCOVERED void check_pick(const Form1& f) {
 // it took would be run twice by the fuzzer's leak check.
 void tidy(Form1& f) {
     f.描画_可視(false, false, false);
-    f.描画_棋譜_IO(1);
-    f.File1->clear();
-    for (QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4}) t->clear();
+    f.描画_棋譜_IO(1);  // which empties the four fields
+    if (f.File1->count() > 0) f.File1->clear();
     f.Timer1->stop();
 }
 
