@@ -220,8 +220,8 @@ void Form1::Command1_Click() {
         bytes += 変換_SJIS(line) + kLineEnd;
     }
     const int last = std::min(rec_pos, static_cast<int>(REC_MAX));
-    // A move line is 46 characters and its line end, more only with huge times.
-    bytes.reserve(bytes.size() + qsizetype(last) * 48);
+    // A move line is 31 characters and its line end, more only with huge times.
+    bytes.reserve(bytes.size() + qsizetype(last) * 33);
     for (int n = 1; n <= last; ++n) {
         const kifu::指し手行 m{rec_from_x[n],    rec_from_y[n],     rec_to_x[n],     rec_to_y[n],
                                rec_piece_to[n],  rec_piece_from[n], rec_captured[n], rec_man_before[n],
