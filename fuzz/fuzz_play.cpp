@@ -183,7 +183,6 @@ struct World {
     int answer = ID_YES;    // the answer to the next question box
     bool ended = false;     // the program was told to end
     bool settings_read_only = false;
-    QByteArray settings_file;    // the settings file, kept in memory
     bool files_written = false;  // record files may lie in the folder
     Snapshot fresh{};
     Snapshot nearly_full{};
@@ -213,7 +212,7 @@ void shuffle_move(Form1& f, int n, bool plus_first = false) {
     press(f, m[2], m[3]);
 }
 
-// Every file of the folder goes (the settings live in memory, the
+// Every file of the folder goes (the settings file is never written, the
 // configuration folder is a folder): no wildcard to compile at every script.
 void clear_folder(const QString& path) {
     QDir d(path);
@@ -290,11 +289,11 @@ std::unique_ptr<Form1> make_window() {
     f.quit_program = [] { world->ended = true; };
     // The private folder is writable; only the scripts' read-only half says otherwise.
     f.settings_writable = [](const QString&) { return !world->settings_read_only; };
-    // The settings file goes to memory: writing it through the system calls at
-    // every option took a third of the time. The tests write the real one.
-    f.settings_save = [](const QString&, const QByteArray& bytes) {
+    // The settings file is not written: writing it through the system calls at
+    // every option took a third of the time, and nothing reads it back. The
+    // tests write the real one.
+    f.settings_save = [](const QString&, const QByteArray&) {
         if (world->settings_read_only) fail("the settings were saved where they cannot be written");
-        world->settings_file = bytes;
         return true;
     };
     f.canvas = QImage();
