@@ -30,8 +30,6 @@ struct Seeded {
     double uniform(double lo, double hi) { return lo + (hi - lo) * (next() % 100000) / 100000.0; }
 };
 
-
-
 // 96 dots per inch: text keeps its size against the picture whatever the screen's font resolution.
 constexpr int kDotsPerMeter96 = 3780;
 
