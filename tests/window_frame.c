@@ -38,22 +38,23 @@ static int named(Display* d, Window w, const char* name) {
     return ok;
 }
 
-/* The window manager's frame extents of w (left, right, top, bottom); 0 when none. */
-static int frame_extents(Display* d, Window w, long ext[4]) {
+/* The four CARDINALs of property `name` on w; 0 when it has not four. */
+static int four_cardinals(Display* d, Window w, const char* name, long out[4]) {
     Atom type;
     int format;
     unsigned long n = 0, after = 0;
     unsigned char* data = NULL;
-    Atom a = XInternAtom(d, "_NET_FRAME_EXTENTS", False);
-    if (XGetWindowProperty(d, w, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) != Success ||
-        !data || n != 4) {
-        if (data) XFree(data);
-        return 0;
-    }
-    for (int i = 0; i < 4; ++i) ext[i] = ((long*)data)[i];
-    XFree(data);
-    return 1;
+    Atom a = XInternAtom(d, name, False);
+    int ok = XGetWindowProperty(d, w, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+             data && n == 4;
+    if (ok)
+        for (int i = 0; i < 4; ++i) out[i] = ((long*)data)[i];
+    if (data) XFree(data);
+    return ok;
 }
+
+/* The window manager's frame extents of w (left, right, top, bottom); 0 when none. */
+static int frame_extents(Display* d, Window w, long ext[4]) { return four_cardinals(d, w, "_NET_FRAME_EXTENTS", ext); }
 
 /* Sleeps until the X server has something to say, or a tenth of a second at most. */
 static void wait_for_events(Display* d) {
@@ -67,18 +68,10 @@ static void wait_for_events(Display* d) {
 
 /* The work area the window manager announces (x, y, width, height); the screen when none. */
 static void work_area(Display* d, Window root, long wa[4]) {
-    Atom type;
-    int format;
-    unsigned long n = 0, after = 0;
-    unsigned char* data = NULL;
-    Atom a = XInternAtom(d, "_NET_WORKAREA", False);
+    if (four_cardinals(d, root, "_NET_WORKAREA", wa)) return;
     wa[0] = wa[1] = 0;
     wa[2] = DisplayWidth(d, DefaultScreen(d));
     wa[3] = DisplayHeight(d, DefaultScreen(d));
-    if (XGetWindowProperty(d, root, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
-        data && n == 4)
-        for (int i = 0; i < 4; ++i) wa[i] = ((long*)data)[i];
-    if (data) XFree(data);
 }
 
 /* A dock across the top of the screen that reserves its top `height` pixels. */
