@@ -321,9 +321,7 @@ TEST(DesktopTitles, EmptyTitleShowsNothing) {
 TEST(DesktopPanels, SavePanelFromTheKeyboard) {
     Harness h;
     Form1& f = h.f();
-    f.START_Click();
-    h.press(5, 6);
-    h.press(5, 5);
+    h.start_with_a_move();
     ASSERT_EQ(f.rec_pos, 1);
     show_window(f);
     f.msgbox = h.real_msgbox;

@@ -111,9 +111,7 @@ const std::vector<DialogCase>& dialog_cases() {
         {"NameTooLongToSave",
          [](Harness& h) {
              Form1& f = h.f();
-             f.START_Click();
-             h.press(5, 6);
-             h.press(5, 5);
+             h.start_with_a_move();
              f.KIFU_WRITE_Click();
              f.Text1->setText(QString(300, u'長'));
          },

@@ -477,9 +477,7 @@ TEST(Load, FilesWithoutMovesAreRefusedAndChangeNothing) {
         SCOPED_TRACE(bytes.toStdString());
         Harness h;
         Form1& f = h.f();
-        f.START_Click();
-        h.press(5, 6);
-        h.press(5, 5);
+        h.start_with_a_move();
         ASSERT_EQ(f.rec_pos, 1);
         Harness::write_file(h.path("k.棋譜"), bytes);
         f.KIFU_READ_Click();
@@ -851,9 +849,7 @@ TEST(Load, GameNameAndClockNeverShareTheStrip) {
     };
     // Two moves between two humans, saved under a long game name.
     Harness game;
-    game.f().START_Click();
-    game.press(5, 6);
-    game.press(5, 5);
+    game.start_with_a_move();
     game.press(3, 4);
     game.press(3, 5);
     ASSERT_EQ(game.f().rec_pos, 2);

@@ -179,9 +179,7 @@ TEST(Reverse, PlayAfterwardsStartsAFreshRecord) {
     for (void (Form1::*resume)() : {&Form1::SENTE_Click, &Form1::GOTE_Click}) {
         Harness h;
         Form1& f = h.f();
-        f.START_Click();
-        h.press(5, 6);
-        h.press(5, 5);
+        h.start_with_a_move();
         ASSERT_EQ(f.rec_pos, 1);
         f.REVERSE_Click();
         EXPECT_EQ(f.move_no, 1);

@@ -117,6 +117,12 @@ void Harness::press(int x, int y) {
     fm.Form_MouseDown(1, 0, tx, ty);
 }
 
+void Harness::start_with_a_move() {
+    form->START_Click();
+    press(5, 6);
+    press(5, 5);
+}
+
 QImage Harness::cell_image(double x, double y, int w, int h) const {
     const Form1& fm = *form;
     const double px = (fm.board_left + x * fm.cell_w) / Form1::TWIPS_PER_PIXEL;

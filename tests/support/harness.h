@@ -56,6 +56,8 @@ struct Harness {
 
     // Presses the mouse on grid cell (x, y): the middle of the cell, in twips.
     void press(int x, int y);
+    // スタート and a first move, from 5,6 to 5,5.
+    void start_with_a_move();
     // The canvas region of one grid cell (33 x 41 logical pixels), as an image
     // at device pixel ratio 1.
     QImage cell_image(double x, double y, int w = 33, int h = 41) const;
