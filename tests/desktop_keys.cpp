@@ -358,6 +358,8 @@ TEST(DesktopPanels, SavePanelFromTheKeyboard) {
     // The bottom player moved first: the top line names the second.
     EXPECT_TRUE(bytes.startsWith("Game\r\nBob\r\nAlice\r\n")) << bytes.toStdString();
     EXPECT_EQ(bytes.count("\r\n"), 4);
+    // The panel closed, the keyboard is the board's again: nothing typed goes to a hidden field.
+    EXPECT_TRUE(wait_for([&] { return focus() == f.view; }));
 }
 
 // "読込" opens the load panel with the keyboard in the file list: the arrows
@@ -412,6 +414,13 @@ TEST(DesktopPanels, LoadPanelFromTheKeyboard) {
         EXPECT_EQ(f.rec_len, c.moves);
         EXPECT_EQ(QDir(f.file_dir), QDir(c.in_sub ? h.path("sub") : h.dir.path()));
         EXPECT_TRUE(f.File1->isHidden());
+        // The keyboard is the board's again: Return no longer reaches the
+        // hidden list, which loaded the record anew.
+        ASSERT_TRUE(wait_for([&] { return focus() == f.view; })) << "the hidden list kept the keyboard";
+        Counter returns_after(f.view, QEvent::KeyPress, Qt::Key_Return);
+        key("Return");
+        ASSERT_TRUE(wait_for([&] { return returns_after.count > 0; }));
+        EXPECT_EQ(boxes.seen.size(), 2u) << "the record was loaded again";
     }
 }
 

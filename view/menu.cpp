@@ -209,12 +209,25 @@ void Form1::作成_パネル() {
     for (QLabel* l : Label1) l->hide();
 }
 
+namespace {
+// A hidden control keeps the keyboard when no other control in the tab order
+// can take it, and the keys then go on reaching it: Return in a hidden file
+// list loaded its record again, typing went into a hidden field. The board
+// takes the keyboard back.
+void 返却_盤へキー(Form1& f) {
+    QWidget* owner = f.focusWidget();
+    if (owner && owner != f.view && f.view->isAncestorOf(owner) && owner->isHidden())
+        f.view->setFocus(Qt::OtherFocusReason);
+}
+}  // namespace
+
 void Form1::描画_可視(bool a, bool b, bool c) {
     if (!Drive1 && !(a || b || c)) return;  // nothing made, nothing to hide
     作成_パネル();
     Drive1->setVisible(a);
     Dir1->setVisible(b);
     File1->setVisible(c);
+    返却_盤へキー(*this);
 }
 
 void Form1::描画_棋譜_IO(int フラグ) {
@@ -230,6 +243,7 @@ void Form1::描画_棋譜_IO(int フラグ) {
     for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setVisible(show);
     for (QLabel* l : Label1) l->setVisible(show);
     Command1->setVisible(show);
+    返却_盤へキー(*this);
 }
 
 void Form1::TAIKYOKU_Click() {
