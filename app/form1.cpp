@@ -1,11 +1,6 @@
 // Form1's construction and the default (real) platform members.
 #include "app/form1.h"
 
-#include "app/startup_marks.h"
-#include "app/system_files.h"
-#include "view/board_view.h"
-#include "view/face.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,8 +12,12 @@
 #include <QMessageBox>
 #include <QTime>
 #include <QTimer>
-
 #include <algorithm>
+
+#include "app/startup_marks.h"
+#include "app/system_files.h"
+#include "view/board_view.h"
+#include "view/face.h"
 
 namespace {
 // What a window manager's title bar needs beside the title itself: the window

@@ -13,7 +13,6 @@
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -65,8 +64,8 @@ public:
     // ===================================================================
     static constexpr int TRUE_ = 1, FALSE_ = 0;
     static constexpr int EMPTY = 0;
-    static constexpr int SECRETARY = 1, STAFF = 2, CLERK = 3, SECTION_CHIEF = 4, DEPT_HEAD = 5,
-                         DIRECTOR = 6, SENIOR_DIRECTOR = 7, PRESIDENT = 8, CHAIRMAN = 9;
+    static constexpr int SECRETARY = 1, STAFF = 2, CLERK = 3, SECTION_CHIEF = 4, DEPT_HEAD = 5, DIRECTOR = 6,
+                         SENIOR_DIRECTOR = 7, PRESIDENT = 8, CHAIRMAN = 9;
     static constexpr int BOARD_N = 9;
     static constexpr int NONE = 0;
     static constexpr int MODE_MAN = 0, MODE_COM = 1;
@@ -91,15 +90,15 @@ public:
     // ===================================================================
     // game/ — board, pieces, rules, moves, handicap ladder
     // ===================================================================
-    int board[10][10] = {};       // board[x][y], x = column 1..9 from the left, y = row 1..9 from the top
-    int hand_minus[9] = {};       // count per kind 1..8 held by the minus (bottom) player
-    int hand_plus[9] = {};        // the same for the plus (top) player
+    int board[10][10] = {};  // board[x][y], x = column 1..9 from the left, y = row 1..9 from the top
+    int hand_minus[9] = {};  // count per kind 1..8 held by the minus (bottom) player
+    int hand_plus[9] = {};   // the same for the plus (top) player
     int hand_count_minus = 0;
     int hand_count_plus = 0;
     int king_minus_x = 0, king_minus_y = 0;
     int king_plus_x = 0, king_plus_y = 0;
-    int man_side = -1;            // side identifier of the minus player (GOTE at start)
-    int com_side = 1;             // side identifier of the plus player (SENTE at start)
+    int man_side = -1;  // side identifier of the minus player (GOTE at start)
+    int com_side = 1;   // side identifier of the plus player (SENTE at start)
     int turn = NONE;
     int winner = NONE;
     int play_mode = MODE_MAN;
@@ -147,7 +146,7 @@ public:
     int blink_x = 0, blink_y = 0;  // the cell of the last blink, for tests
 
     void com_ban();
-    void com_探索();   // the search alone: sets best_score and the best candidate
+    void com_探索();  // the search alone: sets best_score and the best candidate
     void 待ち時間(double IN_秒);
     void 描画_駒点滅(int 入力_駒, int 入力_X, int 入力_Y, int 入力_点滅回数);
     void 消去_思考中();
@@ -194,7 +193,7 @@ public:
 
     // Returns false (and records nothing) when the record is full.
     bool 手順保存(int 元X, int 元Y, int 先X, int 先Y, int 元駒, int 先駒, double 前秒M, double 後秒M,
-                 double 前秒C, double 後秒C);
+                  double 前秒C, double 後秒C);
     // True when one more move fits into the record; otherwise tells the user.
     bool 調査_棋譜余裕();
     QString 文字列変換(int IN_文字列) const;  // empty = no value
@@ -231,7 +230,7 @@ public:
     // The retained canvas: 600 x 533 logical pixels at device pixel ratio canvas_dpr.
     QImage canvas;
     qreal canvas_dpr = 1.0;
-    QFont text_font;              // proportional Mincho face, 9 pt, bold once labels are drawn
+    QFont text_font;                  // proportional Mincho face, 9 pt, bold once labels are drawn
     std::array<QImage, 26> pictures;  // by picture code + 9 (-9 .. 16)
     // Clocks.
     double turn_start_time = 0;
@@ -242,7 +241,7 @@ public:
     QTimer* Timer1 = nullptr;
 
     // Canvas and pictures.
-    void 準備_画面(qreal dpr);     // (re)creates the canvas and every picture at this ratio
+    void 準備_画面(qreal dpr);  // (re)creates the canvas and every picture at this ratio
     const QImage& 絵(int 駒種類) const;
     void 描画_絵(int 駒種類, double 座標X, double 座標Y);
     void 描画_桝輪郭(int 描画色, double 座標X, double 座標Y);
@@ -273,7 +272,7 @@ public:
     void 描画_所有時間(int IN_手番, double IN_思考時間);
     void 消去_所有時間(int IN_手番);
     // Options and the settings file.
-    QString settings_path;        // where Velmora.ini is read and written
+    QString settings_path;  // where Velmora.ini is read and written
     // Whether a folder or file may be written; tests stand in for a read-only folder.
     std::function<bool(const QString& path)> settings_writable;
     // Replaces the settings file at a path with these bytes, all or nothing;
@@ -338,8 +337,8 @@ public:
     QLineEdit* Text3 = nullptr;
     QLineEdit* Text4 = nullptr;
     QPushButton* Command1 = nullptr;
-    QString dir_path;             // the folder Dir1 shows
-    QString file_dir;             // the folder File1 lists
+    QString dir_path;  // the folder Dir1 shows
+    QString file_dir;  // the folder File1 lists
     void 作成_メニュー();
     void 作成_パネル();
     void 描画_可視(bool a, bool b, bool c);
@@ -356,7 +355,7 @@ public:
     SoundLibrary::Handle snd_forbidden = 0;
     SoundLibrary::Handle snd_place = 0;
     SoundLibrary::Handle snd_bgm = 0;
-    void 再生(SoundLibrary::Handle h);   // dsPlay on a buffer handle
+    void 再生(SoundLibrary::Handle h);  // dsPlay on a buffer handle
 
     // ===================================================================
     // app/ — start-up, shutdown, About

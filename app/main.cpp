@@ -1,25 +1,25 @@
-#include "app/form1.h"
-#include "app/startup_marks.h"
-#include "view/board_view.h"
-#include "view/face.h"
-
 #include <QApplication>
 #include <QEvent>
 #include <QFont>
 #include <QFontInfo>
+
+#include "app/form1.h"
+#include "app/startup_marks.h"
+#include "view/board_view.h"
+#include "view/face.h"
 #ifdef VELMORA_STARTUP_MARKS
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #endif
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QIcon>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
-
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 // Sets the window icon once the window's first frame is painted: looking it up
@@ -30,7 +30,8 @@ public:
         if (e->type() == QEvent::Paint) {
             startup_marks::mark("first paint");
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this, [] { QApplication::setWindowIcon(QIcon::fromTheme("org.example.Velmora")); });
+            QTimer::singleShot(0, this,
+                               [] { QApplication::setWindowIcon(QIcon::fromTheme("org.example.Velmora")); });
         }
         return false;
     }

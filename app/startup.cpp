@@ -1,14 +1,13 @@
 // Start-up, the three ways to end, and the About message.
-#include "app/form1.h"
-#include "view/board_view.h"
-
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
-
 #include <algorithm>
 #include <cmath>
+
+#include "app/form1.h"
+#include "view/board_view.h"
 
 namespace {
 // The About text: every line ends with a carriage return but the last.
@@ -84,19 +83,22 @@ void Form1::配置_ウィンドウ() {
     // placement brings the window back here. Without a window manager there is
     // no frame, and the client area stands at the corner already.
     if (frame == geometry()) return;
-    if (frame.topLeft() != corner) move(corner);
-    else if (isVisible()) place_pending = false;
+    if (frame.topLeft() != corner)
+        move(corner);
+    else if (isVisible())
+        place_pending = false;
 }
 
 qreal Form1::倍率_画面に収まる(QSize 使える大きさ, qreal 倍率) {
     // The client area, the menu bar and room for a window manager's frame.
     constexpr int kMenuBar = 20, kFrameW = 8, kFrameH = 40;
-    const QSize needed(CLIENT_W_TWIPS / TWIPS_PER_PIXEL + kFrameW, CLIENT_H_TWIPS / TWIPS_PER_PIXEL + kMenuBar + kFrameH);
+    const QSize needed(CLIENT_W_TWIPS / TWIPS_PER_PIXEL + kFrameW,
+                       CLIENT_H_TWIPS / TWIPS_PER_PIXEL + kMenuBar + kFrameH);
     if (倍率 <= 1 || 使える大きさ.isEmpty()) return 倍率;
     if (使える大きさ.width() >= needed.width() && 使える大きさ.height() >= needed.height()) return 倍率;
     // In device pixels the area stays what it is whatever the ratio.
     const qreal fit = 倍率 * std::min(qreal(使える大きさ.width()) / needed.width(),
-                                     qreal(使える大きさ.height()) / needed.height());
+                                      qreal(使える大きさ.height()) / needed.height());
     return std::max<qreal>(1.0, std::floor(fit * 4 + 1e-9) / 4);
 }
 
@@ -157,7 +159,8 @@ void Form1::keyPressEvent(QKeyEvent* e) {
     // control; the window, the board and the idle menu bar take Esc as the
     // order to end (an open menu or the bar's keyboard mode keeps its keys).
     const QWidget* owner = focusWidget();
-    if (owner && owner != this && owner != centralWidget() && owner != menuBar() && owner->isVisibleTo(this)) return;
+    if (owner && owner != this && owner != centralWidget() && owner != menuBar() && owner->isVisibleTo(this))
+        return;
     if (e->key() == Qt::Key_Escape) {
         Form_KeyPress(kKeyEsc);
         return;

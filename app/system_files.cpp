@@ -1,15 +1,15 @@
 // Files through the system calls, and what their failures mean to a user.
 #include "app/system_files.h"
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace system_files {
 namespace {
@@ -47,7 +47,8 @@ int 読込_全体(const QString& path, QByteArray& bytes) {
     }
     // The size is only a hint: a file that grows or shrinks meanwhile reads to its end.
     QByteArray out;
-    if (S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT_MAX / 2) out.reserve(static_cast<qsizetype>(st.st_size));
+    if (S_ISREG(st.st_mode) && st.st_size > 0 && st.st_size < INT_MAX / 2)
+        out.reserve(static_cast<qsizetype>(st.st_size));
     char chunk[65536];
     for (;;) {
         const ssize_t n = 再試行([&] { return ::read(fd, chunk, sizeof chunk); });
@@ -71,7 +72,8 @@ int 読込_全体(const QString& path, QByteArray& bytes) {
 
 int 書込_置換(const QString& path, const QByteArray& bytes) {
     const QFileInfo target(path);
-    QByteArray temp = QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()) + ".XXXXXX";
+    QByteArray temp =
+        QFile::encodeName(target.absolutePath() + QStringLiteral("/.") + target.fileName()) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) return errno;
     auto fail = [&](int err) {
@@ -117,39 +119,39 @@ int 書込_置換(const QString& path, const QByteArray& bytes) {
 QString 文_理由(int エラー番号, 操作 何を) {
     const bool 書込 = 何を == 操作::書込;
     switch (エラー番号) {
-    case ENAMETOOLONG:
-        return QStringLiteral("ファイル名が長すぎます。");
-    case ENOENT:
-        return 書込 ? QStringLiteral("保存先のフォルダが見つかりません。")
-                    : QStringLiteral("ファイルが見つかりません。移動または削除された可能性があります。");
-    case ENOTDIR:
-        return QStringLiteral("フォルダが見つかりません。");
-    case EISDIR:
-        return 書込 ? QStringLiteral("同じ名前のフォルダがあります。")
-                    : QStringLiteral("ファイルではなくフォルダです。");
-    case EACCES:
-    case EPERM:
-        return 書込 ? QStringLiteral("このフォルダに書き込む権限がありません。")
-                    : QStringLiteral("このファイルを読む権限がありません。");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("ディスクの空き容量が足りません。");
-    case EFBIG:
-        return QStringLiteral("ファイルが大きすぎます。");
-    case EROFS:
-        return QStringLiteral("読み取り専用のドライブには書き込めません。");
-    case EINVAL:
-    case EILSEQ:
-        return QStringLiteral("この名前はシステムで使えません。");
-    case EIO:
-        return 書込 ? QStringLiteral("書き込み中にエラーが起きました。")
-                    : QStringLiteral("読み込み中にエラーが起きました。");
-    case EMFILE:
-    case ENFILE:
-    case ENOMEM:
-        return QStringLiteral("システムの資源が足りません。");
-    default:
-        return QStringLiteral("システムのエラーが起きました（エラー番号 %1）。").arg(エラー番号);
+        case ENAMETOOLONG:
+            return QStringLiteral("ファイル名が長すぎます。");
+        case ENOENT:
+            return 書込 ? QStringLiteral("保存先のフォルダが見つかりません。")
+                        : QStringLiteral("ファイルが見つかりません。移動または削除された可能性があります。");
+        case ENOTDIR:
+            return QStringLiteral("フォルダが見つかりません。");
+        case EISDIR:
+            return 書込 ? QStringLiteral("同じ名前のフォルダがあります。")
+                        : QStringLiteral("ファイルではなくフォルダです。");
+        case EACCES:
+        case EPERM:
+            return 書込 ? QStringLiteral("このフォルダに書き込む権限がありません。")
+                        : QStringLiteral("このファイルを読む権限がありません。");
+        case ENOSPC:
+        case EDQUOT:
+            return QStringLiteral("ディスクの空き容量が足りません。");
+        case EFBIG:
+            return QStringLiteral("ファイルが大きすぎます。");
+        case EROFS:
+            return QStringLiteral("読み取り専用のドライブには書き込めません。");
+        case EINVAL:
+        case EILSEQ:
+            return QStringLiteral("この名前はシステムで使えません。");
+        case EIO:
+            return 書込 ? QStringLiteral("書き込み中にエラーが起きました。")
+                        : QStringLiteral("読み込み中にエラーが起きました。");
+        case EMFILE:
+        case ENFILE:
+        case ENOMEM:
+            return QStringLiteral("システムの資源が足りません。");
+        default:
+            return QStringLiteral("システムのエラーが起きました（エラー番号 %1）。").arg(エラー番号);
     }
 }
 

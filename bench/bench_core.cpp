@@ -3,20 +3,20 @@
 // from press to canvas. Each benchmark first checks that it measures what it
 // says (a search that finds a move, a press that moves the piece) and stops
 // with an error otherwise. The figures with a target are repeated at the end.
-#include "bench_support.h"
-#include "view/pictures.h"
+#include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
-#include <benchmark/benchmark.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "bench_support.h"
+#include "view/pictures.h"
 
 namespace {
 double fake_now = 36000.0;
@@ -36,7 +36,11 @@ void BM_Search(benchmark::State& state) {
     const Suite s = static_cast<Suite>(state.range(0));
     set_position(f, s);
     state.SetLabel(suite_name(s));
-    const Snapshot before = [&f] { Snapshot b; b.take(f); return b; }();
+    const Snapshot before = [&f] {
+        Snapshot b;
+        b.take(f);
+        return b;
+    }();
     f.com_探索();
     Snapshot after;
     after.take(f);
@@ -121,7 +125,8 @@ void BM_HumanMove(benchmark::State& state) {
         f.勢力調査();
         benchmark::DoNotOptimize(f.詰めかCOM());
         state.PauseTiming();
-        if (f.board[7][5] != -Form1::STAFF || f.board[7][6] != Form1::EMPTY || f.move_no != snap.move_no + 1) {
+        if (f.board[7][5] != -Form1::STAFF || f.board[7][6] != Form1::EMPTY ||
+            f.move_no != snap.move_no + 1) {
             state.SkipWithError("the presses did not make the move");
             break;
         }

@@ -63,9 +63,12 @@ void set_position(Form1& f, Suite s) {
 
 const char* suite_name(Suite s) {
     switch (s) {
-        case Suite::Start: return "start";
-        case Suite::MiddleGame: return "middle";
-        case Suite::WorstCase: return "worst";
+        case Suite::Start:
+            return "start";
+        case Suite::MiddleGame:
+            return "middle";
+        case Suite::WorstCase:
+            return "worst";
     }
     return "?";
 }

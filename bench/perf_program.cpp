@@ -2,8 +2,11 @@
 // resident memory after a 60-move game, and CPU use while idle with the clock
 // running and during the computer's blink and pause. Start-up is measured on
 // fresh processes by velmora_startup (startup.cpp).
-#include "app/form1.h"
-#include "view/board_view.h"
+#include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -17,19 +20,15 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <dlfcn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "app/form1.h"
+#include "view/board_view.h"
 
 namespace {
 double resident_mb() {
@@ -192,9 +191,10 @@ int main(int argc, char** argv) {
     wall.start();
     run_events(5000);
     const double idle_pct = 100.0 * (cpu_seconds() - c0) / (wall.elapsed() / 1000.0);
-    std::printf("CPU while idle with the clock running: %.2f %% of a core (5 s measured, clock %s)   "
-                "target < 1 %%: %s\n",
-                idle_pct, form.mnu.KEIKA->isChecked() ? "shown" : "hidden", verdict(idle_pct < 1.0));
+    std::printf(
+        "CPU while idle with the clock running: %.2f %% of a core (5 s measured, clock %s)   "
+        "target < 1 %%: %s\n",
+        idle_pct, form.mnu.KEIKA->isChecked() ? "shown" : "hidden", verdict(idle_pct < 1.0));
 
     // A 60-move game. The human's move returns after the computer's reply, so
     // each sample holds the human's move, the search, the blink and the pause.
@@ -204,9 +204,10 @@ int main(int argc, char** argv) {
     int replies = 0;
     double secs = 0;
     const double still_pct = play_moves(form, 30, &replies, &secs);
-    std::printf("CPU during the computer's blink and pause: %.2f %% of a core (%d replies, %.1f s)   "
-                "target < 5 %%: %s\n",
-                still_pct, replies, secs, verdict(still_pct < 5.0));
+    std::printf(
+        "CPU during the computer's blink and pause: %.2f %% of a core (%d replies, %.1f s)   "
+        "target < 5 %%: %s\n",
+        still_pct, replies, secs, verdict(still_pct < 5.0));
     PointerHand hand;
     QTimer wiggle;
     int step = 0;
@@ -231,13 +232,15 @@ int main(int argc, char** argv) {
     wiggle.stop();
     form.view->removeEventFilter(&seen);
     form.view->setMouseTracking(false);
-    std::printf("  the same with the pointer moving:        %.2f %% of a core (%d replies, %.1f s)   "
-                "target < 5 %%: %s (%d pointer moves reached the board)\n",
-                moving_pct, replies, secs, verdict(moving_pct < 5.0), seen.n);
+    std::printf(
+        "  the same with the pointer moving:        %.2f %% of a core (%d replies, %.1f s)   "
+        "target < 5 %%: %s (%d pointer moves reached the board)\n",
+        moving_pct, replies, secs, verdict(moving_pct < 5.0), seen.n);
     const double game_mb = resident_mb();
-    std::printf("resident memory after a 60-move game: %.1f MB (this process: %.1f MB after start, %+.1f MB)   "
-                "target < 60 MB: %s\n",
-                game_mb, start_mb, game_mb - start_mb, verdict(game_mb > 0 && game_mb < 60));
+    std::printf(
+        "resident memory after a 60-move game: %.1f MB (this process: %.1f MB after start, %+.1f MB)   "
+        "target < 60 MB: %s\n",
+        game_mb, start_mb, game_mb - start_mb, verdict(game_mb > 0 && game_mb < 60));
     form.終了処理();
     return 0;
 }

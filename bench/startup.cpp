@@ -174,8 +174,8 @@ void print_phases(const char* name, const std::vector<Run>& runs) {
     for (const auto& [ms, mark] : order) {
         const bool sound = mark.rfind("[sound]", 0) == 0;
         double& last = sound ? sound_before : before;
-        std::printf("  %7.1f  %+6.1f  %s%s\n", ms, ms - last, mark == "main" ? "exec to main (dynamic loading): " : "",
-                    mark.c_str());
+        std::printf("  %7.1f  %+6.1f  %s%s\n", ms, ms - last,
+                    mark == "main" ? "exec to main (dynamic loading): " : "", mark.c_str());
         last = ms;
     }
 }
@@ -221,8 +221,9 @@ int main(int argc, char** argv) {
         ratios.push_back(prog.map_ms / bare.map_ms);
         bare_mb.push_back(bare.rss_kb / 1024.0);
         prog_mb.push_back(prog.rss_kb / 1024.0);
-        std::printf("  round %2d: velmora %4.0f ms %5.1f MB   bare %4.0f ms %5.1f MB   ratio %.2f\n", i, prog.map_ms,
-                    prog.rss_kb / 1024.0, bare.map_ms, bare.rss_kb / 1024.0, prog.map_ms / bare.map_ms);
+        std::printf("  round %2d: velmora %4.0f ms %5.1f MB   bare %4.0f ms %5.1f MB   ratio %.2f\n", i,
+                    prog.map_ms, prog.rss_kb / 1024.0, bare.map_ms, bare.rss_kb / 1024.0,
+                    prog.map_ms / bare.map_ms);
         std::fflush(stdout);
     }
     XCloseDisplay(d);
@@ -237,15 +238,17 @@ int main(int argc, char** argv) {
     }
     const double ratio = median(ratios);
     const double mb = median(prog_mb);
-    std::printf("window mapped after exec, %zu interleaved rounds, median (lowest-highest): velmora %s ms, bare Qt "
-                "window %s ms\n",
-                ratios.size(), spread(prog_ms, "%.0f").c_str(), spread(bare_ms, "%.0f").c_str());
-    std::printf("  per-round ratio %s   target <= %.2f: %s, stretch <= %.2f: %s\n", spread(ratios, "%.2f").c_str(),
-                kTargetRatio, ratio <= kTargetRatio ? "ok" : "MISSED", kStretchRatio,
-                ratio <= kStretchRatio ? "ok" : "MISSED");
-    std::printf("resident memory 2 s after the window, music playing, median (lowest-highest): velmora %s MB, bare "
-                "window %s MB   target <= %.0f MB: %s, stretch <= %.0f MB: %s\n",
-                spread(prog_mb, "%.1f").c_str(), spread(bare_mb, "%.1f").c_str(), kTargetMb,
-                mb <= kTargetMb ? "ok" : "MISSED", kStretchMb, mb <= kStretchMb ? "ok" : "MISSED");
+    std::printf(
+        "window mapped after exec, %zu interleaved rounds, median (lowest-highest): velmora %s ms, bare Qt "
+        "window %s ms\n",
+        ratios.size(), spread(prog_ms, "%.0f").c_str(), spread(bare_ms, "%.0f").c_str());
+    std::printf("  per-round ratio %s   target <= %.2f: %s, stretch <= %.2f: %s\n",
+                spread(ratios, "%.2f").c_str(), kTargetRatio, ratio <= kTargetRatio ? "ok" : "MISSED",
+                kStretchRatio, ratio <= kStretchRatio ? "ok" : "MISSED");
+    std::printf(
+        "resident memory 2 s after the window, music playing, median (lowest-highest): velmora %s MB, bare "
+        "window %s MB   target <= %.0f MB: %s, stretch <= %.0f MB: %s\n",
+        spread(prog_mb, "%.1f").c_str(), spread(bare_mb, "%.1f").c_str(), kTargetMb,
+        mb <= kTargetMb ? "ok" : "MISSED", kStretchMb, mb <= kStretchMb ? "ok" : "MISSED");
     return 0;
 }

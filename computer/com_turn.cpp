@@ -1,11 +1,10 @@
 // The computer's move: a one-ply search over every step, then every drop, on
 // the real board; the best candidate blinks, moves and is announced.
-#include "app/form1.h"
-
 #include <QSignalBlocker>
-
 #include <algorithm>
 #include <cmath>
+
+#include "app/form1.h"
 
 namespace {
 const QString kComputerWins = QStringLiteral("ｺﾝﾋﾟｭｰﾀの勝ちです");

@@ -1,10 +1,10 @@
 // The board scan (who stands next to every square) and the evaluation of one
 // trial move of the computer. Scores are exact integer tenths: 2 is 0.2.
-#include "app/form1.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+
+#include "app/form1.h"
 
 namespace {
 // Verdicts and weights, in tenths.

@@ -9,20 +9,22 @@
 #include <QFile>
 #include <QList>
 #include <QString>
-
 #include <vector>
 
 namespace fuzz_arguments {
 
 // libFuzzer's flags whose value is a file or folder (seed_inputs: a list of them).
 inline const char* const kPathFlags[] = {
-    "artifact_prefix", "exact_artifact_path", "dict",      "merge_control_file", "features_dir",
-    "stop_file",       "mutation_graph_file", "data_flow_trace", "collect_data_flow", "seed_inputs",
+    "artifact_prefix",     "exact_artifact_path", "dict",
+    "merge_control_file",  "features_dir",        "stop_file",
+    "mutation_graph_file", "data_flow_trace",     "collect_data_flow",
+    "seed_inputs",
 };
 
 inline QByteArray absolute(const QByteArray& path) {
     if (path.isEmpty()) return path;
-    QByteArray out = QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(path))));
+    QByteArray out =
+        QFile::encodeName(QDir::cleanPath(QDir::current().absoluteFilePath(QFile::decodeName(path))));
     // A prefix ending in a slash names a folder; keep the slash.
     if (path.endsWith('/') && !out.endsWith('/')) out += '/';
     return out;

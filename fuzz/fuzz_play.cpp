@@ -25,7 +25,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
-
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -89,6 +88,7 @@ struct Snapshot {
                 f.mnu.UCHU,   f.mnu.RENGA,  f.mnu.SIDOU,  f.mnu.KEIKA,  f.mnu.BGM};
     }
 
+// clang-format off
 #define VELMORA_FUZZ_FIELDS(X)                                                                            \
     X(hand_count_minus) X(hand_count_plus) X(king_minus_x) X(king_minus_y) X(king_plus_x) X(king_plus_y) \
     X(man_side) X(com_side) X(turn) X(winner) X(play_mode) X(move_no) X(click_phase) X(resume_pending)    \
@@ -101,6 +101,7 @@ struct Snapshot {
 #define VELMORA_FUZZ_ARRAYS(X)                                                                            \
     X(board) X(hand_minus) X(hand_plus) X(near_minus) X(near_plus) X(near_minus_kind) X(near_plus_kind)  \
     X(low_attacker_code) X(low_attacker_x) X(low_attacker_y)
+    // clang-format on
 
     static Snapshot of(Form1& f) {
         Snapshot s;
@@ -179,15 +180,15 @@ struct World {
     std::unique_ptr<QApplication> app;
     std::unique_ptr<Form1> form;
     double now = kMorning;
-    int boxes = 0;          // boxes shown by the current command
-    int answer = ID_YES;    // the answer to the next question box
-    bool ended = false;     // the program was told to end
+    int boxes = 0;        // boxes shown by the current command
+    int answer = ID_YES;  // the answer to the next question box
+    bool ended = false;   // the program was told to end
     bool settings_read_only = false;
     bool files_written = false;  // record files may lie in the folder
     Snapshot fresh{};
     Snapshot nearly_full{};
     Snapshot nearly_full_plus_first{};
-    Position start{};       // the starting position of a new game
+    Position start{};  // the starting position of a new game
     // VELMORA_FUZZ_TRACE=1 prints every command and the state after it.
     bool trace = std::getenv("VELMORA_FUZZ_TRACE") != nullptr;
 };
@@ -224,7 +225,8 @@ VELMORA_UNCOVERED void check_state(const Form1& f) {
     auto side = [](int s) { return s == 1 || s == -1; };
     for (int x = 1; x <= Form1::BOARD_N; ++x)
         for (int y = 1; y <= Form1::BOARD_N; ++y)
-            if (f.board[x][y] < -Form1::CHAIRMAN || f.board[x][y] > Form1::CHAIRMAN) fail("a board code out of range");
+            if (f.board[x][y] < -Form1::CHAIRMAN || f.board[x][y] > Form1::CHAIRMAN)
+                fail("a board code out of range");
     int sum_minus = 0, sum_plus = 0;
     for (int k = 1; k <= 8; ++k) {
         if (f.hand_minus[k] < 0 || f.hand_minus[k] > 17 || f.hand_plus[k] < 0 || f.hand_plus[k] > 17)
@@ -234,9 +236,11 @@ VELMORA_UNCOVERED void check_state(const Form1& f) {
     }
     // A captured chairman is counted in its capturer's total but held nowhere.
     const int extra_minus = f.hand_count_minus - sum_minus, extra_plus = f.hand_count_plus - sum_plus;
-    if (extra_minus < 0 || extra_minus > 1 || extra_plus < 0 || extra_plus > 1) fail("a hand total is not its sum");
+    if (extra_minus < 0 || extra_minus > 1 || extra_plus < 0 || extra_plus > 1)
+        fail("a hand total is not its sum");
     if (!f.handicap_flag && !f.調査_局面整合()) fail("the 17 + 17 pieces are not all there");
-    if (f.rec_pos < 0 || f.rec_pos > f.rec_len || f.rec_len > Form1::REC_MAX) fail("record counters out of order");
+    if (f.rec_pos < 0 || f.rec_pos > f.rec_len || f.rec_len > Form1::REC_MAX)
+        fail("record counters out of order");
     if (f.move_no < 0) fail("a negative move number");
     if (f.turn != Form1::NONE && !side(f.turn)) fail("turn out of range");
     if (f.winner != Form1::NONE && !side(f.winner)) fail("winner out of range");
@@ -321,22 +325,25 @@ struct Widgets {
     std::array<QString, 4> texts;
     static Widgets of(const Form1& f) {
         Widgets g;
-        const QWidget* const all[] = {f.Drive1, f.Dir1,     f.File1,     f.Text1,     f.Text2,     f.Text3,
-                                      f.Text4,  f.Command1, f.Label1[0], f.Label1[1], f.Label1[2], f.Label1[3]};
+        const QWidget* const all[] = {f.Drive1,    f.Dir1,      f.File1,     f.Text1,
+                                      f.Text2,     f.Text3,     f.Text4,     f.Command1,
+                                      f.Label1[0], f.Label1[1], f.Label1[2], f.Label1[3]};
         for (size_t i = 0; i < g.hidden.size(); ++i) g.hidden[i] = all[i]->isHidden();
         g.files = f.File1->count();
         g.texts = {f.Text1->text(), f.Text2->text(), f.Text3->text(), f.Text4->text()};
         return g;
     }
-    bool operator==(const Widgets& o) const { return hidden == o.hidden && files == o.files && texts == o.texts; }
+    bool operator==(const Widgets& o) const {
+        return hidden == o.hidden && files == o.files && texts == o.texts;
+    }
 };
 
 // Every kind of command once, leaving behind what it can: a move and the
 // computer's reply, options, answers, time, levels, the ladder, the menus,
 // About, a new game the computer opens, steps, a save, the file list and a
 // load of that file, a step into it, another save and the panel left open.
-const uint8_t kBusyScript[] = {0,  1,  28, 7, 11, 28, 7, 10, 16, 20, 21, 22, 26, 1, 27, 50, 4, 10, 11, 24, 0,
-                               23, 2,  3,  8, 9,  13, 1, 2,  3,  1,  12, 14, 0,  9, 13, 2,  1, 1,  1,  12};
+const uint8_t kBusyScript[] = {0,  1, 28, 7, 11, 28, 7, 10, 16, 20, 21, 22, 26, 1, 27, 50, 4, 10, 11, 24, 0,
+                               23, 2, 3,  8, 9,  13, 1, 2,  3,  1,  12, 14, 0,  9, 13, 2,  1, 1,  1,  12};
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
@@ -368,7 +375,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     f.START_Click();
     f.REVERSE_Click();  // the same position, the plus player to move
     for (int n = 0; n < kNearlyFull; ++n) shuffle_move(f, n, true);
-    if (f.rec_pos != kNearlyFull || f.rec_piece_from[1] < 1) fail("the plus player's shuffle did not fill the record");
+    if (f.rec_pos != kNearlyFull || f.rec_piece_from[1] < 1)
+        fail("the plus player's shuffle did not fill the record");
     w.nearly_full_plus_first = Snapshot::of(f);
     w.boxes = 0;
 
@@ -382,7 +390,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
         std::fprintf(stderr, "fuzz_play: after the reset, %s is not what a new window has\n", field);
         std::abort();
     }
-    if (!(Widgets::of(f) == Widgets::of(*afresh))) fail("after the reset, the panel is not what a new window shows");
+    if (!(Widgets::of(f) == Widgets::of(*afresh)))
+        fail("after the reset, the panel is not what a new window shows");
     return 0;
 }
 
@@ -440,25 +449,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bool stepped_back = false, pressed = false;
         w.boxes = 0;
         switch (command % kCommands) {
-            case 0: f.mnu.START->trigger(); break;
-            case 1: f.mnu.SENTE->trigger(); break;
+            case 0:
+                f.mnu.START->trigger();
+                break;
+            case 1:
+                f.mnu.SENTE->trigger();
+                break;
             case 2:
                 f.mnu.GOTE->trigger();
                 computer_opened = (finished_before || unstarted_before) && f.rec_pos == 1;
                 break;
-            case 3: f.mnu.LEVEL1->trigger(); break;
-            case 4: f.mnu.LEVEL2->trigger(); break;
-            case 5: f.mnu.LEVEL3->trigger(); break;
-            case 6: f.mnu.CANCEL->trigger(); break;
-            case 7: f.mnu.REVERSE->trigger(); break;
+            case 3:
+                f.mnu.LEVEL1->trigger();
+                break;
+            case 4:
+                f.mnu.LEVEL2->trigger();
+                break;
+            case 5:
+                f.mnu.LEVEL3->trigger();
+                break;
+            case 6:
+                f.mnu.CANCEL->trigger();
+                break;
+            case 7:
+                f.mnu.REVERSE->trigger();
+                break;
             case 8:
                 f.mnu.REPLAY->trigger();
                 stepped_back = true;
                 break;
-            case 9: f.mnu.AFTER->trigger(); break;
-            case 10: f.mnu.LBEL_UP->trigger(); break;
-            case 11: f.mnu.LEBEL_DOWN->trigger(); break;
-            case 12: f.mnu.KIFU_READ->trigger(); break;
+            case 9:
+                f.mnu.AFTER->trigger();
+                break;
+            case 10:
+                f.mnu.LBEL_UP->trigger();
+                break;
+            case 11:
+                f.mnu.LEBEL_DOWN->trigger();
+                break;
+            case 12:
+                f.mnu.KIFU_READ->trigger();
+                break;
             case 13: {
                 // The save panel: the four fields, then RETURN while it is shown.
                 f.mnu.KIFU_WRITE->trigger();
@@ -480,24 +511,47 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 }
                 break;
             }
-            case 15: f.mnu.MIDORI->trigger(); break;
-            case 16: f.mnu.TATAMI->trigger(); break;
-            case 17: f.mnu.TAKE->trigger(); break;
-            case 18: f.mnu.UCHU->trigger(); break;
-            case 19: f.mnu.RENGA->trigger(); break;
-            case 20: f.mnu.SIDOU->trigger(); break;
-            case 21: f.mnu.KEIKA->trigger(); break;
-            case 22: f.mnu.BGM->trigger(); break;
-            case 23: f.mnu.VER->trigger(); break;
+            case 15:
+                f.mnu.MIDORI->trigger();
+                break;
+            case 16:
+                f.mnu.TATAMI->trigger();
+                break;
+            case 17:
+                f.mnu.TAKE->trigger();
+                break;
+            case 18:
+                f.mnu.UCHU->trigger();
+                break;
+            case 19:
+                f.mnu.RENGA->trigger();
+                break;
+            case 20:
+                f.mnu.SIDOU->trigger();
+                break;
+            case 21:
+                f.mnu.KEIKA->trigger();
+                break;
+            case 22:
+                f.mnu.BGM->trigger();
+                break;
+            case 23:
+                f.mnu.VER->trigger();
+                break;
             case 24: {
                 // The menus' own opening: each hides the record panel.
                 const int which = next() % 3;
-                if (which == 0) f.TAIKYOKU_Click();
-                else if (which == 1) f.STOP_Click();
-                else f.OPTION_Click();
+                if (which == 0)
+                    f.TAIKYOKU_Click();
+                else if (which == 1)
+                    f.STOP_Click();
+                else
+                    f.OPTION_Click();
                 break;
             }
-            case 25: f.mnu.OWARI->trigger(); break;
+            case 25:
+                f.mnu.OWARI->trigger();
+                break;
             case 26:
                 w.answer = next() % 2 ? ID_NO : ID_YES;
                 break;
@@ -522,9 +576,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             }
         }
         if (w.trace)
-            std::fprintf(stderr, "command %d: turn %d man %d com %d mode %d rec %d/%d move %d phase %d sel %d,%d=%d winner %d boxes %d\n",
-                         command % kCommands, f.turn, f.man_side, f.com_side, f.play_mode, f.rec_pos, f.rec_len, f.move_no,
-                         f.click_phase, f.sel_x, f.sel_y, f.sel_piece, f.winner, w.boxes);
+            std::fprintf(stderr,
+                         "command %d: turn %d man %d com %d mode %d rec %d/%d move %d phase %d sel %d,%d=%d "
+                         "winner %d boxes %d\n",
+                         command % kCommands, f.turn, f.man_side, f.com_side, f.play_mode, f.rec_pos,
+                         f.rec_len, f.move_no, f.click_phase, f.sel_x, f.sel_y, f.sel_piece, f.winner,
+                         w.boxes);
         check_state(f);
         if (pressed) check_pick(f);
         if (computer_opened) start = finished_before ? w.start : before;
@@ -533,7 +590,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // Any other way to rec_pos 0 (a new game, a load, a reversal, a
             // handicap step) starts a new game from what stands now.
             if (stepped_back && before_pos == 1) {
-                if (!(Position::of(f) == start)) fail("stepping back did not bring back the starting position");
+                if (!(Position::of(f) == start))
+                    fail("stepping back did not bring back the starting position");
             } else {
                 start = Position::of(f);
             }

@@ -2,18 +2,17 @@
 // The file lies in a folder in memory when the system has one (/dev/shm), the
 // configuration folder is a private one, and the canvas is dropped, so the
 // background a line chooses is applied but not painted.
-#include "app/form1.h"
-#include "fuzz/arguments.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+
+#include "app/form1.h"
+#include "fuzz/arguments.h"
 
 namespace {
 QString temp_template() {

@@ -1,8 +1,8 @@
 // Making a move or a drop that was already judged legal: captures go into the
 // capturer's hand, and the two capture wins are decided here.
-#include "app/form1.h"
-
 #include <cassert>
+
+#include "app/form1.h"
 
 void Form1::駒移動(int 移動元X, int 移動元Y, int 移動先X, int 移動先Y, int 移動駒) {
     assert(移動先X >= 1 && 移動先X <= BOARD_N && 移動先Y >= 1 && 移動先Y <= BOARD_N);

@@ -1,9 +1,9 @@
 // Move legality: every piece steps one square; captures only of equal or lower
 // rank, except that a secretary may take the enemy chairman and a chairman may
 // not take the enemy secretary. A piece in hand may drop on any empty square.
-#include "app/form1.h"
-
 #include <cstdlib>
+
+#include "app/form1.h"
 
 int Form1::移動チェック(int 移動元X, int 移動元Y, int 移動先X, int 移動先Y, int 移動駒種類) const {
     if (移動先X < 1 || 移動先X > BOARD_N || 移動先Y < 1 || 移動先Y > BOARD_N) return FALSE_;

@@ -1,7 +1,7 @@
 // A new game: state reset and the starting position of the nine office ranks.
-#include "app/form1.h"
-
 #include <QTimer>
+
+#include "app/form1.h"
 
 namespace {
 // The plus player's set-up; the minus player's is the same turned through 180 degrees.
@@ -9,12 +9,12 @@ struct Placement {
     int x, y, code;
 };
 constexpr Placement kPlusSetUp[] = {
-    {1, 1, Form1::DEPT_HEAD},       {2, 1, Form1::CLERK},    {3, 1, Form1::SECTION_CHIEF},
-    {4, 1, Form1::SECRETARY},       {5, 1, Form1::CHAIRMAN}, {6, 1, Form1::SECRETARY},
-    {7, 1, Form1::SECTION_CHIEF},   {8, 1, Form1::CLERK},    {9, 1, Form1::DIRECTOR},
-    {5, 2, Form1::PRESIDENT},       {2, 3, Form1::SENIOR_DIRECTOR}, {8, 3, Form1::SENIOR_DIRECTOR},
-    {1, 4, Form1::STAFF},           {3, 4, Form1::STAFF},    {5, 4, Form1::STAFF},
-    {7, 4, Form1::STAFF},           {9, 4, Form1::STAFF},
+    {1, 1, Form1::DEPT_HEAD},     {2, 1, Form1::CLERK},           {3, 1, Form1::SECTION_CHIEF},
+    {4, 1, Form1::SECRETARY},     {5, 1, Form1::CHAIRMAN},        {6, 1, Form1::SECRETARY},
+    {7, 1, Form1::SECTION_CHIEF}, {8, 1, Form1::CLERK},           {9, 1, Form1::DIRECTOR},
+    {5, 2, Form1::PRESIDENT},     {2, 3, Form1::SENIOR_DIRECTOR}, {8, 3, Form1::SENIOR_DIRECTOR},
+    {1, 4, Form1::STAFF},         {3, 4, Form1::STAFF},           {5, 4, Form1::STAFF},
+    {7, 4, Form1::STAFF},         {9, 4, Form1::STAFF},
 };
 }  // namespace
 

@@ -38,7 +38,8 @@ const QString kMsgWriteFailed = QStringLiteral("棋譜を書き込めません�
 const QString kMsgReadFailed = QStringLiteral("棋譜ファイルを読み込めませんでした");
 const QString kMsgTooLong = QStringLiteral("%1手を超える部分は読み込みませんでした");
 const QString kMsgBadFolder = QStringLiteral("ﾌｫﾙﾀﾞを開けませんでした");
-const QString kMsgNotARecord = QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません");
+const QString kMsgNotARecord =
+    QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません");
 const QString kMsgBadName = QStringLiteral("ﾌｧｲﾙ名に使えない文字があります");
 
 const QString kExtension = QStringLiteral(".棋譜");
@@ -95,7 +96,7 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
     f.Dir1->clear();
     const QString here = QDir::cleanPath(QDir(folder).absolutePath());
     QStringList chain;
-    for (QDir d(here);; ) {
+    for (QDir d(here);;) {
         chain.prepend(d.absolutePath());
         if (!d.cdUp()) break;
     }
@@ -115,11 +116,12 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
         add(path, name, depth, path == here);
         ++depth;
     }
-    const QStringList subs = QDir(here).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                  QDir::Name | QDir::IgnoreCase);
+    const QStringList subs =
+        QDir(here).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
     for (const QString& sub : subs) add(QDir(here).absoluteFilePath(sub), sub, depth, false);
     f.Dir1->setCurrentRow(-1);
-    f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1), QAbstractItemView::PositionAtCenter);
+    f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1),
+                         QAbstractItemView::PositionAtCenter);
 }
 
 // Fills the file list with the record files of `folder`.
@@ -250,7 +252,8 @@ void Form1::File1_Click(const QString& file_name) {
     // Everything is read before the game is touched: a file that cannot be
     // read leaves the game as it was.
     QByteArray bytes;
-    const int err = system_files::読込_全体(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name), bytes);
+    const int err =
+        system_files::読込_全体(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name), bytes);
     if (err != 0) {
         MsgBox(kMsgReadFailed + "\r" + system_files::文_理由(err, system_files::操作::読込), kTitleKifu);
         return;
@@ -368,7 +371,8 @@ void Form1::Dir1_Change() {
     if (it) {
         QDir d(dir_path.isEmpty() ? QDir::currentPath() : dir_path);
         const QString stored = it->data(Qt::UserRole).toString();
-        const QString target = QDir::cleanPath(stored.isEmpty() ? d.absoluteFilePath(it->text().trimmed()) : stored);
+        const QString target =
+            QDir::cleanPath(stored.isEmpty() ? d.absoluteFilePath(it->text().trimmed()) : stored);
         const QFileInfo info(target);
         if (!info.isDir() || !QDir(target).isReadable()) {
             MsgBox(kMsgBadFolder + "\r" + target, kTitleError);

@@ -26,7 +26,8 @@ int 時間欄の空白数(qsizetype 桁数) {
 // `text`; returns where it begins. A whole record is 5,500 of these, so no
 // formatted print.
 char* 十進(long long v, char* end) {
-    unsigned long long magnitude = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+    unsigned long long magnitude =
+        v < 0 ? 0ULL - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
     char* p = end;
     do {
         *--p = static_cast<char>('0' + magnitude % 10);

@@ -1,7 +1,7 @@
 // The move record (eleven columns) and the last-move notation.
-#include "app/form1.h"
-
 #include <cassert>
+
+#include "app/form1.h"
 
 namespace {
 const char* const kPieceLetters[10] = {"", "秘", "平", "係", "課", "部", "常", "専", "社", "会"};
@@ -17,7 +17,7 @@ constexpr MoveTextPlace kMinusPlace{13.5, 13.9, 14.5, 2.5};
 }  // namespace
 
 bool Form1::手順保存(int 元X, int 元Y, int 先X, int 先Y, int 元駒, int 先駒, double 前秒M, double 後秒M,
-                    double 前秒C, double 後秒C) {
+                     double 前秒C, double 後秒C) {
     if (rec_pos >= REC_MAX) return false;
     // The captured piece is read from the destination, which must be a square.
     assert(先X >= 1 && 先X <= BOARD_N && 先Y >= 1 && 先Y <= BOARD_N);

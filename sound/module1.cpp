@@ -5,12 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cerrno>
 #include <cstring>
 
 #include "app/form1.h"
@@ -118,7 +117,7 @@ bool Module1::bind(const QStringList& candidates, SoundLibrary& lib_out, QString
             lib_out.dsCreateDSB = sized;
         } else {
             lib_out.dsCreateDSB = [plain](Handle context, const void* image, std::size_t size,
-                                     Handle flags) -> Handle {
+                                          Handle flags) -> Handle {
                 return wave_image_fits(image, size) ? plain(context, image, flags) : 0;
             };
         }
@@ -171,8 +170,8 @@ SoundLibrary::Handle Module1::sound_load(const QString& file_name, int flags) {
     return got.handle;
 }
 
-SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle context, const QStringList& candidates,
-                             int flags) {
+SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle context,
+                             const QStringList& candidates, int flags) {
     SoundFile got;
     QString found;
     for (const QString& candidate : candidates) {
@@ -247,8 +246,8 @@ void SoundHead::run(QString library_file) {
     if (context == 0) return;
     startup_marks::mark("[sound] audio device open");
     for (Wave& w : waves)
-        w.loaded = Module1::load_file(ds, context, Module1::sound_candidates(QString::fromUtf8(w.file_name), here),
-                                      w.flags);
+        w.loaded = Module1::load_file(
+            ds, context, Module1::sound_candidates(QString::fromUtf8(w.file_name), here), w.flags);
     startup_marks::mark("[sound] four wave files");
 }
 

@@ -3,12 +3,12 @@
 // sent with xdotool and reach the window as a user's would, through the X
 // server and the window manager. Every wait waits for an event of the window
 // (a key delivered, the focus moved, a box shown), with a time limit.
-#include "support/harness.h"
-#include "view/board_view.h"
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QKeyEvent>
@@ -20,16 +20,15 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
-#include <QComboBox>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
-
 #include <cstring>
 #include <functional>
 #include <vector>
 
-#include <gtest/gtest.h>
+#include "support/harness.h"
+#include "view/board_view.h"
 
 namespace {
 
@@ -47,7 +46,9 @@ bool wait_for(const std::function<bool()>& done, int ms = 10000) {
 }
 
 // xdotool, waited for: the X server has the keys or clicks when it returns.
-void xdo(const QStringList& args) { ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString(); }
+void xdo(const QStringList& args) {
+    ASSERT_EQ(QProcess::execute("xdotool", args), 0) << args.join(' ').toStdString();
+}
 void key(const QString& k) { xdo({"key", "--clearmodifiers", k}); }
 void click_at(QPoint global) {
     xdo({"mousemove", "--sync", QString::number(global.x()), QString::number(global.y())});
@@ -176,10 +177,12 @@ Placed placed(QWidget* w) {
         return at < 0 ? -1 : info.mid(at + int(strlen(name))).section('\n', 0, 0).trimmed().toInt();
     };
     Placed p;
-    p.inner = QRect(field("Absolute upper-left X:"), field("Absolute upper-left Y:"), field("Width:"), field("Height:"));
+    p.inner = QRect(field("Absolute upper-left X:"), field("Absolute upper-left Y:"), field("Width:"),
+                    field("Height:"));
     const QStringList sides = run("xprop", {"-id", id, "_NET_FRAME_EXTENTS"}).section('=', 1).split(',');
     if (sides.size() == 4 && sides[2].toInt() > 0)
-        p.frame = p.inner.marginsAdded(QMargins(sides[0].toInt(), sides[2].toInt(), sides[1].toInt(), sides[3].toInt()));
+        p.frame = p.inner.marginsAdded(
+            QMargins(sides[0].toInt(), sides[2].toInt(), sides[1].toInt(), sides[3].toInt()));
     return p;
 }
 
@@ -211,7 +214,8 @@ TEST(DesktopYesNo, OnlyItsButtonsAnswerIt) {
         f.record_mode = true;
         show_window(f);
         f.msgbox = h.real_msgbox;
-        bool still_open_after_esc = false, still_open_after_close_key = false, still_open_after_close_button = false;
+        bool still_open_after_esc = false, still_open_after_close_key = false,
+             still_open_after_close_button = false;
         int boxes = 0;
         OnBox on_box([&](QMessageBox* shown) {
             QPointer<QMessageBox> box(shown);
@@ -225,7 +229,8 @@ TEST(DesktopYesNo, OnlyItsButtonsAnswerIt) {
             ++boxes;
             Counter esc(box, QEvent::KeyPress, Qt::Key_Escape), closes(box, QEvent::Close);
             // The close button stands at the right end of the title bar, once it is drawn.
-            ASSERT_TRUE(wait_for([&] { return drawn_active(title_bar(box)); })) << "the title bar was not drawn";
+            ASSERT_TRUE(wait_for([&] { return drawn_active(title_bar(box)); }))
+                << "the title bar was not drawn";
             const auto [inner, frame] = placed(box);
             const int bar = inner.top() - frame.top();
             click_at(QPoint(inner.right() - bar / 2, frame.top() + bar / 2));
@@ -237,9 +242,11 @@ TEST(DesktopYesNo, OnlyItsButtonsAnswerIt) {
             still_open_after_esc = box->isVisible();
             if (!still_open_after_esc) return;
             // The window manager's close key closes the window it has made active.
-            ASSERT_TRUE(wait_for([&] { return wm_active() == box->winId(); })) << "the window manager made the box not active";
+            ASSERT_TRUE(wait_for([&] { return wm_active() == box->winId(); }))
+                << "the window manager made the box not active";
             key("alt+F4");
-            ASSERT_TRUE(wait_for([&] { return closes.count > 1; })) << "the window manager sent no close"
+            ASSERT_TRUE(wait_for([&] { return closes.count > 1; }))
+                << "the window manager sent no close"
                 << " (active " << wm_active() << ", box " << box->winId() << ")";
             still_open_after_close_key = box->isVisible();
             if (!still_open_after_close_key) return;
@@ -332,10 +339,20 @@ TEST(DesktopPanels, SavePanelFromTheKeyboard) {
         const char* keys;  // typed, or a key with "key:"
         QWidget* then;     // where the keyboard is afterwards
     } steps[] = {
-        {"Game", f.Text2},   {"key:Tab", f.Text3},       {"Alice", f.Text3},         {"key:Tab", f.Text4},
-        {"Bob", f.Text4},    {"key:Tab", f.Text1},       {"rec1", f.Text1},          {"key:Tab", f.Command1},
-        {"key:Tab", f.Drive1}, {"key:Tab", f.Dir1},      {"key:Tab", f.Text2},       {"key:shift+Tab", f.Dir1},
-        {"key:shift+Tab", f.Drive1}, {"key:shift+Tab", f.Command1},
+        {"Game", f.Text2},
+        {"key:Tab", f.Text3},
+        {"Alice", f.Text3},
+        {"key:Tab", f.Text4},
+        {"Bob", f.Text4},
+        {"key:Tab", f.Text1},
+        {"rec1", f.Text1},
+        {"key:Tab", f.Command1},
+        {"key:Tab", f.Drive1},
+        {"key:Tab", f.Dir1},
+        {"key:Tab", f.Text2},
+        {"key:shift+Tab", f.Dir1},
+        {"key:shift+Tab", f.Drive1},
+        {"key:shift+Tab", f.Command1},
     };
     for (const auto& s : steps) {
         const QString k = QString::fromUtf8(s.keys);
@@ -371,8 +388,8 @@ TEST(DesktopPanels, LoadPanelFromTheKeyboard) {
     const struct {
         const char* name;
         QStringList keys;
-        int moves;        // moves of the file loaded; 0: nothing loaded
-        bool in_sub;      // the file lies in the subfolder
+        int moves;    // moves of the file loaded; 0: nothing loaded
+        bool in_sub;  // the file lies in the subfolder
     } cases[] = {
         {"DownReturn", {"Down", "Return"}, 1, false},
         {"DownDownEnter", {"Down", "Down", "KP_Enter"}, 2, false},
@@ -409,7 +426,8 @@ TEST(DesktopPanels, LoadPanelFromTheKeyboard) {
             }
         }
         ASSERT_TRUE(wait_for([&] { return boxes.seen.size() >= 2; })) << "nothing was loaded";
-        EXPECT_EQ(boxes.seen, (std::vector<std::string>{" 読み込みました|棋譜", "棋譜を '進 'で進めて下さい|棋譜"}));
+        EXPECT_EQ(boxes.seen,
+                  (std::vector<std::string>{" 読み込みました|棋譜", "棋譜を '進 'で進めて下さい|棋譜"}));
         EXPECT_TRUE(f.record_mode);
         EXPECT_EQ(f.rec_len, c.moves);
         EXPECT_EQ(QDir(f.file_dir), QDir(c.in_sub ? h.path("sub") : h.dir.path()));

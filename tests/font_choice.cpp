@@ -1,10 +1,9 @@
 // Prints the text face the program chooses on this machine, asking twice:
 // the CTests run it under private font configurations that hide IPA faces.
-#include "view/face.h"
-
 #include <QGuiApplication>
-
 #include <cstdio>
+
+#include "view/face.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -6,7 +6,6 @@
 //       two window pictures are the same to the pixel.
 // Exits 0 when the check holds, 1 with what it saw otherwise.
 #include <QImage>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -35,8 +34,8 @@ bool greenish(QRgb p) { return qGreen(p) > qRed(p) + 16 && qGreen(p) > qBlue(p) 
 int seams(const QImage& shot, double ratio) {
     const int h = static_cast<int>(std::lround(533 * ratio));
     if (shot.width() != std::lround(600 * ratio)) {
-        std::printf("FAILED: the window is %d pixels wide, not %ld as at %.2f\n", shot.width(), std::lround(600 * ratio),
-                    ratio);
+        std::printf("FAILED: the window is %d pixels wide, not %ld as at %.2f\n", shot.width(),
+                    std::lround(600 * ratio), ratio);
         return 1;
     }
     const QImage c = board_area(shot, h);
@@ -64,8 +63,10 @@ int seams(const QImage& shot, double ratio) {
         const int to = along_row ? dev(400) + lw + 2 : dev(416.667) + lw + 2;
         for (int i = from; i < to; ++i) {
             const QRgb p = along_row ? c.pixel(i, at) : c.pixel(at, i);
-            if (p == grid) ++run;
-            else if (run) out.push_back(run), run = 0;
+            if (p == grid)
+                ++run;
+            else if (run)
+                out.push_back(run), run = 0;
         }
         if (run) out.push_back(run);
         return out;
@@ -107,7 +108,8 @@ int same(const QImage& a, const QImage& b, int height) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "seams") == 0) return seams(load(argv[2]), std::atof(argv[3]));
-    if (argc == 5 && std::strcmp(argv[1], "same") == 0) return same(load(argv[2]), load(argv[3]), std::atoi(argv[4]));
+    if (argc == 5 && std::strcmp(argv[1], "same") == 0)
+        return same(load(argv[2]), load(argv[3]), std::atoi(argv[4]));
     std::fprintf(stderr, "usage: screen_check seams SHOT RATIO | same A B HEIGHT\n");
     return 2;
 }

@@ -1,21 +1,26 @@
 // Start-up order, the three ways to end (終わり, Esc, the close box) and the
 // About message.
-#include "support/harness.h"
-#include "view/board_view.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QListWidget>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTimer>
 
-#include <gtest/gtest.h>
+#include "support/harness.h"
+#include "view/board_view.h"
 
 namespace {
 const char* const kAboutLines[] = {
-    "Velmora  Version 1.0    [03/2001]", "", "Home page", "https://velmora.example.org/", "", "e-mail",
+    "Velmora  Version 1.0    [03/2001]",
+    "",
+    "Home page",
+    "https://velmora.example.org/",
+    "",
+    "e-mail",
     "velmora@example.org",
 };
 
@@ -50,7 +55,7 @@ TEST(StartUp, SoundThenSettingsThenTheFirstGame) {
     std::vector<std::string> seen;
     for (const auto& c : h.sound_calls) seen.push_back(c.function + " " + std::to_string(c.handle));
     EXPECT_EQ(seen, (std::vector<std::string>{"dsInitialize 0", "dsCreateDSB 101", "dsCreateDSB 102",
-                                               "dsCreateDSB 103", "dsCreateDSB 104", "dsPlayLooping 104"}));
+                                              "dsCreateDSB 103", "dsCreateDSB 104", "dsPlayLooping 104"}));
     EXPECT_EQ(f.snd_other, 101);
     EXPECT_EQ(f.snd_forbidden, 102);
     EXPECT_EQ(f.snd_place, 103);
@@ -98,11 +103,11 @@ TEST(StartUp, TheFirstGameIsDrawnOnTheSavedBackground) {
     Form1& f = h.f();
     Harness::write_file(h.path("Velmora.ini"), Harness::sjis(QStringLiteral("背景画=煉瓦\r\n")));
     f.Form_Load();
-    const double inside = 5 + 2.0 / 33;   // clear of the neighbours' overlapping tile column
+    const double inside = 5 + 2.0 / 33;  // clear of the neighbours' overlapping tile column
     const QImage label = h.cell_image(inside, 0, 30, 41);
     f.描画_絵(Form1::BG_RENGA, 5, 0);
     const QImage plain = h.cell_image(inside, 0, 30, 41);
-    EXPECT_NE(label, plain);   // the column label is there
+    EXPECT_NE(label, plain);  // the column label is there
     // Away from every text the window shows the brick tile.
     const QImage free_cell = h.cell_image(15, 6);
     f.描画_絵(Form1::BG_RENGA, 15, 6);
@@ -112,13 +117,16 @@ TEST(StartUp, TheFirstGameIsDrawnOnTheSavedBackground) {
 TEST(StartUp, WindowPlacement) {
     const struct {
         QPoint before, after;
-    } cases[] = {{{120, 80}, {0, 0}}, {{0, 0}, {0, 0}}, {{50, -3}, {0, 0}}, {{50, -5}, {0, 0}},
+    } cases[] = {{{120, 80}, {0, 0}},
+                 {{0, 0}, {0, 0}},
+                 {{50, -3}, {0, 0}},
+                 {{50, -5}, {0, 0}},
                  // A top edge at -60 twips (4 pixels above the screen) is left where it is.
                  {{50, -4}, {50, -4}}};
     for (const auto& c : cases) {
         Harness h(false);
         Form1& f = h.f();
-        f.winId();   // the native window exists before it is placed
+        f.winId();  // the native window exists before it is placed
         f.move(c.before);
         ASSERT_EQ(f.pos(), c.before);
         f.Form_Load();
@@ -129,7 +137,8 @@ TEST(StartUp, WindowPlacement) {
 
 TEST(StartUp, SavedGuidanceSurvivesTheFirstGame) {
     Harness h(false);
-    Harness::write_file(h.path("Velmora.ini"), Harness::sjis(QStringLiteral("移動指導=ON\r\n経過時間=ON\r\n")));
+    Harness::write_file(h.path("Velmora.ini"),
+                        Harness::sjis(QStringLiteral("移動指導=ON\r\n経過時間=ON\r\n")));
     Form1& f = h.f();
     f.Form_Load();
     EXPECT_EQ(f.guidance_on, 1);
@@ -147,11 +156,13 @@ TEST(Ending, ThreeWaysFreeTheSoundsInOrderAndEnd) {
         {"終わり", [](Form1& f) { f.mnu.OWARI->trigger(); }},
         {"Esc", [](Form1& f) { send_key(f, Qt::Key_Escape, QStringLiteral("\x1b")); }},
         {"close box", [](Form1& f) { f.close(); }},
-        {"Esc then close", [](Form1& f) {
+        {"Esc then close",
+         [](Form1& f) {
              send_key(f, Qt::Key_Escape, QStringLiteral("\x1b"));
              f.close();
          }},
-        {"close then 終わり", [](Form1& f) {
+        {"close then 終わり",
+         [](Form1& f) {
              f.close();
              f.OWARI_Click();
          }},
@@ -165,11 +176,11 @@ TEST(Ending, ThreeWaysFreeTheSoundsInOrderAndEnd) {
         h.clear_log();
         w.end(f);
         EXPECT_GE(quits, 1) << w.name;
-        EXPECT_EQ(calls(h, {"dsFree"}), (std::vector<std::string>{"dsFree 201", "dsFree 202", "dsFree 203",
-                                                                   "dsFree 204"}))
+        EXPECT_EQ(calls(h, {"dsFree"}),
+                  (std::vector<std::string>{"dsFree 201", "dsFree 202", "dsFree 203", "dsFree 204"}))
             << w.name;
         EXPECT_TRUE(h.messages.empty()) << w.name;
-        EXPECT_TRUE(h.events.empty()) << w.name;   // nothing played, nothing asked
+        EXPECT_TRUE(h.events.empty()) << w.name;  // nothing played, nothing asked
     }
 }
 
@@ -181,8 +192,9 @@ TEST(Ending, SoundContextEndsExactlyOnce) {
     send_key(f, Qt::Key_Escape, QStringLiteral("\x1b"));
     f.close();
     f.OWARI_Click();
-    EXPECT_EQ(calls(h, {"dsFree", "dsTerminate"}),
-              (std::vector<std::string>{"dsFree 101", "dsFree 102", "dsFree 103", "dsFree 104", "dsTerminate 7"}));
+    EXPECT_EQ(
+        calls(h, {"dsFree", "dsTerminate"}),
+        (std::vector<std::string>{"dsFree 101", "dsFree 102", "dsFree 103", "dsFree 104", "dsTerminate 7"}));
 }
 
 TEST(Ending, OtherKeysDoNothing) {
@@ -195,8 +207,9 @@ TEST(Ending, OtherKeysDoNothing) {
     const struct {
         int key;
         const char* text;
-    } keys[] = {{Qt::Key_A, "a"},     {Qt::Key_Return, "\r"}, {Qt::Key_Space, " "},   {Qt::Key_Q, "q"},
-                {Qt::Key_F1, ""},     {Qt::Key_Escape + 1, ""}, {Qt::Key_BracketLeft, "["}, {Qt::Key_Backspace, "\b"}};
+    } keys[] = {{Qt::Key_A, "a"},           {Qt::Key_Return, "\r"},   {Qt::Key_Space, " "},
+                {Qt::Key_Q, "q"},           {Qt::Key_F1, ""},         {Qt::Key_Escape + 1, ""},
+                {Qt::Key_BracketLeft, "["}, {Qt::Key_Backspace, "\b"}};
     for (const auto& k : keys) send_key(f, k.key, QString::fromUtf8(k.text));
     EXPECT_EQ(quits, 0);
     EXPECT_TRUE(h.sound_calls.empty());
@@ -218,7 +231,10 @@ TEST(Ending, EscInTheFilePanelStaysThere) {
         const char* name;
         QWidget* control;
         int quits_after;
-    } cases[] = {{"file name", f.Text1, 0}, {"game name", f.Text2, 0}, {"folders", f.Dir1, 0}, {"board", f.centralWidget(), 1}};
+    } cases[] = {{"file name", f.Text1, 0},
+                 {"game name", f.Text2, 0},
+                 {"folders", f.Dir1, 0},
+                 {"board", f.centralWidget(), 1}};
     for (const auto& c : cases) {
         c.control->setFocus();
         ASSERT_EQ(f.focusWidget(), c.control) << c.name;
@@ -272,13 +288,12 @@ TEST(About, ChimeThenTheSevenLines) {
 // step at which it fits, never below 1, the desktop's own when it fits.
 TEST(App, ScaleThatFitsTheScreen) {
     struct Case {
-        QSize available;   // logical pixels at the desktop's ratio
+        QSize available;  // logical pixels at the desktop's ratio
         qreal ratio, expected;
     } const cases[] = {
-        {{1024, 768}, 1.0, 1.0},    {{800, 600}, 1.0, 1.0},    {{640, 480}, 1.0, 1.0},
-        {{1920, 1040}, 2.0, 2.0},   {{960, 540}, 2.0, 1.75},   {{960, 510}, 2.0, 1.5},
-        {{682, 512}, 1.5, 1.25},    {{1536, 864}, 1.25, 1.25}, {{512, 384}, 2.0, 1.25},
-        {{400, 300}, 1.25, 1.0},    {{1280, 720}, 1.5, 1.5},   {{1280, 680}, 1.5, 1.5},
+        {{1024, 768}, 1.0, 1.0}, {{800, 600}, 1.0, 1.0},  {{640, 480}, 1.0, 1.0},  {{1920, 1040}, 2.0, 2.0},
+        {{960, 540}, 2.0, 1.75}, {{960, 510}, 2.0, 1.5},  {{682, 512}, 1.5, 1.25}, {{1536, 864}, 1.25, 1.25},
+        {{512, 384}, 2.0, 1.25}, {{400, 300}, 1.25, 1.0}, {{1280, 720}, 1.5, 1.5}, {{1280, 680}, 1.5, 1.5},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Form1::倍率_画面に収まる(c.available, c.ratio), c.expected)

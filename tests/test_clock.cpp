@@ -1,11 +1,11 @@
 // The two clocks: the clock text, elapsed time across midnight, and the 50 ms
 // tick that repaints only on a new whole second and only the side to move.
-#include "support/harness.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QTimer>
 
-#include <gtest/gtest.h>
+#include "support/harness.h"
 
 namespace {
 // A running game: the minus player to move, the turn begun at the harness's time.
@@ -33,11 +33,22 @@ TEST(ClockText, HoursMinutesSeconds) {
         double secs;
         const char* text;
     } cases[] = {
-        {0, "00:00:00"},        {0.99, "00:00:00"},     {59, "00:00:59"},      {59.99, "00:00:59"},
-        {60, "00:01:00"},       {3599.9, "00:59:59"},   {3600, "01:00:00"},    {3661.7, "01:01:01"},
-        {36000, "10:00:00"},    {86399, "23:59:59"},    {90061, "25:01:01"},   {359999, "99:59:59"},
+        {0, "00:00:00"},
+        {0.99, "00:00:00"},
+        {59, "00:00:59"},
+        {59.99, "00:00:59"},
+        {60, "00:01:00"},
+        {3599.9, "00:59:59"},
+        {3600, "01:00:00"},
+        {3661.7, "01:01:01"},
+        {36000, "10:00:00"},
+        {86399, "23:59:59"},
+        {90061, "25:01:01"},
+        {359999, "99:59:59"},
         // Three-digit hours leave the hour field empty.
-        {360000, ":00:00"},     {363661.5, ":01:01"},   {-5, "00:00:00"},
+        {360000, ":00:00"},
+        {363661.5, ":01:01"},
+        {-5, "00:00:00"},
     };
     for (const auto& c : cases) EXPECT_EQ(h.f().調査_時間秒追加結果(c.secs).toStdString(), c.text) << c.secs;
 }
@@ -56,14 +67,12 @@ TEST(ClockText, ElapsedSecondsAcrossMidnight) {
     const struct {
         double start, end, secs;
     } cases[] = {
-        {100, 160, 60},
-        {100, 100, 0},
-        {36000.25, 36001.75, 1.5},
-        {86390, 5, 15},           // 23:59:50 to 00:00:05
-        {86399.5, 0.25, 0.75},
-        {1, 0, 86399},            // a move of almost a day
+        {100, 160, 60},        {100, 100, 0}, {36000.25, 36001.75, 1.5},
+        {86390, 5, 15},                        // 23:59:50 to 00:00:05
+        {86399.5, 0.25, 0.75}, {1, 0, 86399},  // a move of almost a day
     };
-    for (const auto& c : cases) EXPECT_DOUBLE_EQ(h.f().調査_経過秒(c.start, c.end), c.secs) << c.start << " " << c.end;
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(h.f().調査_経過秒(c.start, c.end), c.secs) << c.start << " " << c.end;
 }
 
 TEST(ClockTick, RepaintsOncePerWholeSecond) {
@@ -114,9 +123,9 @@ TEST(ClockTick, StopsWhenDecidedOrDisabled) {
 TEST(ClockTick, MidnightWrap) {
     Harness h;
     Form1& f = h.f();
-    h.now = 86390;   // 23:59:50
+    h.now = 86390;  // 23:59:50
     start_turn(h, f.man_side);
-    h.now = 5;       // 00:00:05
+    h.now = 5;  // 00:00:05
     f.Timer1_Timer();
     EXPECT_DOUBLE_EQ(f.move_secs, 15);
     EXPECT_EQ(f.shown_sec, 15);
@@ -141,7 +150,7 @@ TEST(ClockDrawing, OnlyTheSideToMoveIsRepainted) {
     const struct {
         const char* name;
         int side;
-        int drawn_x;   // first clock cell of the side that changes
+        int drawn_x;  // first clock cell of the side that changes
         int still_x;
     } cases[] = {{"minus to move", f.man_side, 13, -2}, {"plus to move", f.com_side, -2, 13}};
     for (const auto& c : cases) {
@@ -163,10 +172,10 @@ TEST(ClockDrawing, ShowsTheTotalsWhenSwitchedOnAndClearsWhenOff) {
     f.com_secs = 3661.7;
     f.man_secs = 59;
     // The clock cells as the background alone paints them.
-    f.KEIKA_Click();   // off
+    f.KEIKA_Click();  // off
     const QImage com_empty = h.cell_image(-2, 10, 99, 41);
     const QImage man_empty = h.cell_image(13, 10, 99, 41);
-    f.KEIKA_Click();   // on: both totals at once
+    f.KEIKA_Click();  // on: both totals at once
     EXPECT_TRUE(f.Timer1->isActive());
     EXPECT_NE(h.cell_image(-2, 10, 99, 41), com_empty);
     EXPECT_NE(h.cell_image(13, 10, 99, 41), man_empty);
@@ -174,7 +183,7 @@ TEST(ClockDrawing, ShowsTheTotalsWhenSwitchedOnAndClearsWhenOff) {
     // A full redraw shows the same totals.
     f.画面_再描画();
     EXPECT_EQ(h.cell_image(-2, 10, 99, 41), com_shown);
-    f.KEIKA_Click();   // off again: background only
+    f.KEIKA_Click();  // off again: background only
     EXPECT_FALSE(f.Timer1->isActive());
     EXPECT_EQ(h.cell_image(-2, 10, 99, 41), com_empty);
     EXPECT_EQ(h.cell_image(13, 10, 99, 41), man_empty);

@@ -1,16 +1,15 @@
 // The computer's turn: which move it picks, what it shows, plays and records,
 // how it waits and how its clock runs. Every wait runs on the fake clock.
-#include "support/harness.h"
-
 #include <gtest/gtest.h>
 
 #include <QTimer>
-
 #include <algorithm>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 
@@ -340,7 +339,8 @@ TEST(ComputerTurn, ComputersClockShowsTheChargedTotalAfterItsMove) {
         std::vector<QImage> shown;
         for (int x = -2; x <= 0; ++x) shown.push_back(h.cell_image(x, 10));
         f.描画_所有時間(f.com_side, f.com_secs);
-        for (int x = -2; x <= 0; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x + 2]) << thinking << " cell " << x;
+        for (int x = -2; x <= 0; ++x)
+            EXPECT_EQ(h.cell_image(x, 10), shown[x + 2]) << thinking << " cell " << x;
     }
 }
 

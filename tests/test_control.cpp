@@ -477,8 +477,8 @@ TEST(GameControl, StartDropsAPickOfThePlayerWhoLosesTheMove) {
     Harness h;
     Form1& f = h.f();
     f.START_Click();
-    f.turn = f.com_side;       // the plus player to move, as after a step back
-    h.press(6, 1);             // picks its secretary
+    f.turn = f.com_side;  // the plus player to move, as after a step back
+    h.press(6, 1);        // picks its secretary
     ASSERT_EQ(f.click_phase, 1);
     f.START_Click();
     ASSERT_EQ(f.turn, f.man_side);

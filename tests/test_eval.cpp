@@ -1,12 +1,12 @@
 // The board scan, the evaluation of one trial move (in tenths) and the two
 // mate tests, on positions built square by square.
-#include "support/harness.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 
@@ -165,8 +165,22 @@ TEST(Evaluation, ScoresInTenthsAtLevelThree) {
 TEST(Evaluation, DangerFlagsAtEqualRankAndForTheTwoSpecialPieces) {
     const std::vector<EvalCase> cases = {
         {"staff escapes an equal staff", {kPlusKing, kMinusKing, {5, 5, 2}, {4, 4, -2}}, 5, 5, 6, 6, 0, 102},
-        {"clerk leaves a weaker staff: no escape", {kPlusKing, kMinusKing, {5, 5, 3}, {4, 4, -2}}, 5, 5, 6, 6, 0, 3},
-        {"staff walks beside an equal staff", {kPlusKing, kMinusKing, {5, 5, 2}, {5, 7, -2}}, 5, 5, 5, 6, 0, -100},
+        {"clerk leaves a weaker staff: no escape",
+         {kPlusKing, kMinusKing, {5, 5, 3}, {4, 4, -2}},
+         5,
+         5,
+         6,
+         6,
+         0,
+         3},
+        {"staff walks beside an equal staff",
+         {kPlusKing, kMinusKing, {5, 5, 2}, {5, 7, -2}},
+         5,
+         5,
+         5,
+         6,
+         0,
+         -100},
         {"secretary walks beside a minus secretary",
          {kPlusKing, kMinusKing, {5, 5, 1}, {5, 7, -1}},
          5,
@@ -178,7 +192,14 @@ TEST(Evaluation, DangerFlagsAtEqualRankAndForTheTwoSpecialPieces) {
         // A secretary leaving the minus chairman's side has fled too.
         {"secretary leaves the minus chairman", {kPlusKing, {4, 4, -9}, {5, 5, 1}}, 5, 5, 6, 6, 0, 101},
         // The chairman earns no escape bonus: 0.9 + 1 (advance) + 0.1 + 0.1 (closing in).
-        {"chairman steps away from a minus secretary", {{5, 5, 9}, {4, 4, -1}, kMinusKing}, 5, 5, 6, 6, 0, 21},
+        {"chairman steps away from a minus secretary",
+         {{5, 5, 9}, {4, 4, -1}, kMinusKing},
+         5,
+         5,
+         6,
+         6,
+         0,
+         21},
     };
     Harness h;
     Form1& f = h.f();

@@ -3,21 +3,20 @@
 // files, a working folder it may not write, a settings file that is a folder,
 // and a disk that fills up while a record is saved. In every case the program
 // starts, says what it must, plays a game and loses nothing.
-#include "support/harness.h"
+#include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <sys/resource.h>
-
 #include <csignal>
 #include <cstdlib>
 #include <functional>
 #include <string>
+
+#include "support/harness.h"
 
 namespace {
 const QString kNoSound = QStringLiteral("Direct Soundインターフェースが作成できません。");
@@ -27,7 +26,8 @@ const char* const kWaves[] = {"その他.wav", "禁止.wav", "駒打音.wav", "B
 struct ScopedEnv {
     QByteArray name, old;
     bool had;
-    ScopedEnv(const char* n, const QByteArray& value) : name(n), old(qgetenv(n)), had(qEnvironmentVariableIsSet(n)) {
+    ScopedEnv(const char* n, const QByteArray& value)
+        : name(n), old(qgetenv(n)), had(qEnvironmentVariableIsSet(n)) {
         qputenv(n, value);
     }
     ~ScopedEnv() {
@@ -44,7 +44,8 @@ struct RealWindow {
         Form1& f = h.f();
         f.module1.ds = SoundLibrary{};
         f.module1.search_beside_program = false;
-        for (const char* n : kWaves) QFile::copy(QString(VELMORA_BIN_DIR "/") + n, h.path(QString::fromUtf8(n)));
+        for (const char* n : kWaves)
+            QFile::copy(QString(VELMORA_BIN_DIR "/") + n, h.path(QString::fromUtf8(n)));
         if (before_load) before_load(h);
         f.Form_Load();
     }
@@ -54,7 +55,8 @@ struct RealWindow {
 
 int count_warnings(const Harness& h) {
     int n = 0;
-    for (const auto& m : h.messages) n += m.text == kNoSound && m.title == "Velmora.dll" && m.icon == MB_ICONWARNING;
+    for (const auto& m : h.messages)
+        n += m.text == kNoSound && m.title == "Velmora.dll" && m.icon == MB_ICONWARNING;
     return n;
 }
 
@@ -177,7 +179,9 @@ TEST(Faults, UnwritableWorkingFolderKeepsSettingsInTheConfigurationFolder) {
             if (c.folder_named_like_the_file)
                 QDir(h.dir.path()).mkdir(QStringLiteral("Velmora.ini"));
             else
-                h.f().settings_writable = [work = h.dir.path()](const QString& p) { return !p.startsWith(work); };
+                h.f().settings_writable = [work = h.dir.path()](const QString& p) {
+                    return !p.startsWith(work);
+                };
         };
         {
             RealWindow w(prepare);

@@ -318,10 +318,10 @@ TEST(HandicapLadder, AStepDropsAPickMadeBeforeIt) {
     Harness h;
     Form1& f = h.f();
     f.START_Click();
-    h.press(5, 8);                    // the minus president
+    h.press(5, 8);  // the minus president
     ASSERT_EQ(f.click_phase, 1);
     f.LEBEL_DOWN_Click();
-    f.LEBEL_DOWN_Click();             // 8段 takes the president off
+    f.LEBEL_DOWN_Click();  // 8段 takes the president off
     ASSERT_EQ(f.board[5][8], Form1::EMPTY);
     EXPECT_EQ(f.click_phase, 0);
     h.press(5, 7);

@@ -655,11 +655,12 @@ TEST_P(FullRecord, HoldsTheGameUntilSteppedBackOrRestarted) {
     EXPECT_EQ(f.rec_to_y[human_entry], 5);
 }
 
-INSTANTIATE_TEST_SUITE_P(BoardInput, FullRecord,
-                         ::testing::Values(FullRecordCase{"ComputerSecond", &Form1::SENTE_Click, Form1::MODE_COM},
-                                           FullRecordCase{"ComputerFirst", &Form1::GOTE_Click, Form1::MODE_COM},
-                                           FullRecordCase{"TwoHumans", &Form1::START_Click, Form1::MODE_MAN}),
-                         [](const ::testing::TestParamInfo<FullRecordCase>& i) { return i.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    BoardInput, FullRecord,
+    ::testing::Values(FullRecordCase{"ComputerSecond", &Form1::SENTE_Click, Form1::MODE_COM},
+                      FullRecordCase{"ComputerFirst", &Form1::GOTE_Click, Form1::MODE_COM},
+                      FullRecordCase{"TwoHumans", &Form1::START_Click, Form1::MODE_MAN}),
+    [](const ::testing::TestParamInfo<FullRecordCase>& i) { return i.param.name; });
 
 TEST(BoardInput, SecondSecretaryCapturedWinsAndTheComputerDoesNotMove) {
     Harness h;
@@ -927,6 +928,7 @@ TEST(BoardInput, MoversClockShowsTheChargedTotalAfterTheMove) {
         std::vector<QImage> shown;
         for (int x = 13; x <= 15; ++x) shown.push_back(h.cell_image(x, 10));
         f.描画_所有時間(f.man_side, f.man_secs);
-        for (int x = 13; x <= 15; ++x) EXPECT_EQ(h.cell_image(x, 10), shown[x - 13]) << c.name << " cell " << x;
+        for (int x = 13; x <= 15; ++x)
+            EXPECT_EQ(h.cell_image(x, 10), shown[x - 13]) << c.name << " cell " << x;
     }
 }

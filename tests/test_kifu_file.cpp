@@ -1,8 +1,6 @@
 // Record files: the move-line layout byte for byte, saving with "RETURN",
 // loading with a click in the file list, the panel, and everything the file
 // system can refuse.
-#include <cmath>
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -10,11 +8,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QKeyEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <cmath>
 #include <csignal>
 
 #include "record/kifu_format.h"
@@ -298,9 +297,9 @@ TEST(Save, LineEndsInTheFieldsBecomeBlanks) {
         save(h, "改行", QString::fromUtf8(c.game), QString::fromUtf8(c.first), QString::fromUtf8(c.second));
         ASSERT_EQ(h.messages.size(), 1u);
         EXPECT_EQ(h.messages[0].text, "棋譜を書き込みました");
-        const QByteArray want = header(QString::fromUtf8(c.line1), QString::fromUtf8(c.line2),
-                                       QString::fromUtf8(c.line3)) +
-                                dots(kExamples[0].text) + "\r\n" + dots(kExamples[1].text) + "\r\n";
+        const QByteArray want =
+            header(QString::fromUtf8(c.line1), QString::fromUtf8(c.line2), QString::fromUtf8(c.line3)) +
+            dots(kExamples[0].text) + "\r\n" + dots(kExamples[1].text) + "\r\n";
         EXPECT_EQ(Harness::read_file(h.path("改行.棋譜")), want);
 
         h.f().File1_Click("改行.棋譜");
@@ -358,10 +357,12 @@ TEST(Save, FileSystemRefusalsAreReportedAndLoseNothing) {
 
         ASSERT_EQ(h.messages.size(), 1u);
         // The reason in the program's own words, never the system's English.
-        const char* const reasons[] = {"ﾌｧｲﾙ名に使えない文字があります", "フォルダが見つかりません。",
-                                       "保存先のフォルダが見つかりません。", "ファイルが大きすぎます。",
-                                       "ファイル名が長すぎます。", "このフォルダに書き込む権限がありません。"};
-        EXPECT_EQ(h.messages[0].text, QStringLiteral("棋譜を書き込めませんでした\r") + QString::fromUtf8(reasons[way]))
+        const char* const reasons[] = {
+            "ﾌｧｲﾙ名に使えない文字があります",     "フォルダが見つかりません。",
+            "保存先のフォルダが見つかりません。", "ファイルが大きすぎます。",
+            "ファイル名が長すぎます。",           "このフォルダに書き込む権限がありません。"};
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("棋譜を書き込めませんでした\r") + QString::fromUtf8(reasons[way]))
             << h.messages[0].text.toStdString();
         EXPECT_EQ(h.messages[0].title, "棋譜書込");
         if (way != FOLDER_IS_A_FILE) {
@@ -437,7 +438,8 @@ TEST(Load, LineEndsCrLfCrOrLfReadAlike) {
     } cases[] = {
         {"LF", with(original, "\n"), original},
         {"CR", with(original, "\r"), original},
-        {"mixed", header("名人戦", "上手", "下手").replace("\r\n上手\r\n", "\n上手\r") + a + "\n" + b + "\r\n",
+        {"mixed",
+         header("名人戦", "上手", "下手").replace("\r\n上手\r\n", "\n上手\r") + a + "\n" + b + "\r\n",
          original},
         {"no last line end", with(original, "\n").chopped(1), original},
         // An empty line is a line: three blank headers, then the move.
@@ -538,7 +540,9 @@ TEST(Load, MoreThanFiveHundredMovesLoadsTheFirstFiveHundredAndSaysSo) {
 // What the loader takes as moves and what it refuses as no record at all. A
 // refused file leaves the game, the record and the screen exactly as they were.
 TEST(Load, OnlyMoveLinesAreTakenAsMoves) {
-    static const char kElf[] = "\x7f" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0";
+    static const char kElf[] =
+        "\x7f"
+        "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0\r\n\x90\x10\0\0";
     const QByteArray elf(kElf, sizeof kElf - 1);
     const struct {
         QByteArray bytes;
@@ -582,8 +586,9 @@ TEST(Load, OnlyMoveLinesAreTakenAsMoves) {
             continue;
         }
         ASSERT_EQ(h.messages.size(), 1u);
-        EXPECT_EQ(h.messages[0].text, QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません")
-                                          .arg(c.offending_line));
+        EXPECT_EQ(h.messages[0].text,
+                  QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません")
+                      .arg(c.offending_line));
         EXPECT_EQ(h.messages[0].title, "棋譜");
         EXPECT_TRUE(Snapshot::of(f) == before);
         EXPECT_TRUE(f.canvas == screen);
@@ -617,7 +622,8 @@ TEST(Load, UnreadableFilesLeaveTheGameAlone) {
         f.File1_Click("x.棋譜");
         ASSERT_EQ(h.messages.size(), 1u);
         const char* const reasons[] = {"ファイルが見つかりません。移動または削除された可能性があります。",
-                                       "ファイルではなくフォルダです。", "このファイルを読む権限がありません。"};
+                                       "ファイルではなくフォルダです。",
+                                       "このファイルを読む権限がありません。"};
         EXPECT_EQ(h.messages[0].text,
                   QStringLiteral("棋譜ファイルを読み込めませんでした\r") + QString::fromUtf8(reasons[way]));
         EXPECT_EQ(h.messages[0].title, "棋譜");
@@ -809,8 +815,8 @@ TEST(Load, HeaderLinesArePrintedAtTheirPlaces) {
         QString game, top, bottom;
     } cases[] = {
         {header("名人戦", "上手", "下手") + dots(kExamples[0].text) + "\r\n", "名人戦", "上手", "下手"},
-        {header("名人戦", "上手", "下手").replace("\r\n", "\n") + dots(kExamples[0].text) + "\n", "名人戦", "上手",
-         "下手"},
+        {header("名人戦", "上手", "下手").replace("\r\n", "\n") + dots(kExamples[0].text) + "\n", "名人戦",
+         "上手", "下手"},
         {QByteArray("\x81\r\nok\r\n\xff\xfe\r\n") + dots(kExamples[0].text) + "\r\n", "?1", "ok", "?2"},
     };
     for (const auto& c : cases) {

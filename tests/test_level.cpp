@@ -1,12 +1,11 @@
 // The computer's level: the menu items and their check marks, and what the
 // level changes in the computer's choice of move.
-#include "support/harness.h"
-
 #include <gtest/gtest.h>
 
 #include <QAction>
-
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 

@@ -1,7 +1,6 @@
 // The menu tree (captions, places, check marks) and the record-file panel:
 // geometry, look, and which commands leave it open or closed.
-#include "support/harness.h"
-#include "view/board_view.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -11,10 +10,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+
+#include "support/harness.h"
+#include "view/board_view.h"
 
 namespace {
 // The tree as text: one line per item, two blanks of indent per level, a
@@ -87,8 +86,8 @@ std::ostream& operator<<(std::ostream& o, const PanelState& p) {
 PanelState panel(Form1& f) {
     // Every save-panel control must agree with the others.
     const bool fields = !f.Text1->isHidden();
-    for (QWidget* w : std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Text4, f.Label1[0], f.Label1[1],
-                                                       f.Label1[2], f.Label1[3], f.Command1})
+    for (QWidget* w : std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Text4, f.Label1[0],
+                                                      f.Label1[1], f.Label1[2], f.Label1[3], f.Command1})
         EXPECT_EQ(!w->isHidden(), fields) << w->metaObject()->className();
     return {!f.Drive1->isHidden(), !f.Dir1->isHidden(), !f.File1->isHidden(), fields};
 }
@@ -109,25 +108,40 @@ TEST(MenuTree, ControlNamesPointAtTheirItems) {
     const Form1::Menu& m = f.mnu;
     const struct {
         QAction* item;
-        QMenu* parent;   // nullptr: on the menu bar
+        QMenu* parent;  // nullptr: on the menu bar
         const char* caption;
     } items[] = {
-        {m.TAIKYOKU->menuAction(), nullptr, "対局"}, {m.MATCH_MAN->menuAction(), m.TAIKYOKU, "対局(人間)"},
-        {m.START, m.MATCH_MAN, "スタート"},           {m.START2->menuAction(), m.TAIKYOKU, "対局(COM)"},
-        {m.SENTE, m.START2, "先手"},                  {m.GOTE, m.START2, "後手"},
+        {m.TAIKYOKU->menuAction(), nullptr, "対局"},
+        {m.MATCH_MAN->menuAction(), m.TAIKYOKU, "対局(人間)"},
+        {m.START, m.MATCH_MAN, "スタート"},
+        {m.START2->menuAction(), m.TAIKYOKU, "対局(COM)"},
+        {m.SENTE, m.START2, "先手"},
+        {m.GOTE, m.START2, "後手"},
         {m.LEVEL->menuAction(), m.TAIKYOKU, "COM対局ﾚﾍﾞﾙ"},
-        {m.LEVEL1, m.LEVEL, "LEVEL1"},                {m.LEVEL2, m.LEVEL, "LEVEL2"},
-        {m.LEVEL3, m.LEVEL, "LEVEL3"},                {m.OWARI, m.TAIKYOKU, "終わり"},
-        {m.STOP->menuAction(), nullptr, "局面"},      {m.CANCEL, m.STOP, "最初"},
-        {m.REVERSE, m.STOP, "反転"},                  {m.REPLAY, nullptr, "戻"},
-        {m.AFTER, nullptr, "進"},                     {m.LBEL_UP, nullptr, "△"},
-        {m.LEBEL_DOWN, nullptr, "▽"},                 {m.KIFU->menuAction(), nullptr, "棋譜"},
-        {m.KIFU_READ, m.KIFU, "読込"},                {m.KIFU_WRITE, m.KIFU, "書込"},
-        {m.OPTION->menuAction(), nullptr, "ｵﾌﾟｼｮﾝ"},  {m.HAIKEI_GA->menuAction(), m.OPTION, "背景画"},
-        {m.MIDORI, m.HAIKEI_GA, "労働"},              {m.TATAMI, m.HAIKEI_GA, "畳"},
-        {m.TAKE, m.HAIKEI_GA, "竹"},                  {m.UCHU, m.HAIKEI_GA, "宇宙"},
-        {m.RENGA, m.HAIKEI_GA, "煉瓦"},               {m.SIDOU, m.OPTION, "移動指導"},
-        {m.KEIKA, m.OPTION, "経過時間"},              {m.BGM, m.OPTION, "BGM"},
+        {m.LEVEL1, m.LEVEL, "LEVEL1"},
+        {m.LEVEL2, m.LEVEL, "LEVEL2"},
+        {m.LEVEL3, m.LEVEL, "LEVEL3"},
+        {m.OWARI, m.TAIKYOKU, "終わり"},
+        {m.STOP->menuAction(), nullptr, "局面"},
+        {m.CANCEL, m.STOP, "最初"},
+        {m.REVERSE, m.STOP, "反転"},
+        {m.REPLAY, nullptr, "戻"},
+        {m.AFTER, nullptr, "進"},
+        {m.LBEL_UP, nullptr, "△"},
+        {m.LEBEL_DOWN, nullptr, "▽"},
+        {m.KIFU->menuAction(), nullptr, "棋譜"},
+        {m.KIFU_READ, m.KIFU, "読込"},
+        {m.KIFU_WRITE, m.KIFU, "書込"},
+        {m.OPTION->menuAction(), nullptr, "ｵﾌﾟｼｮﾝ"},
+        {m.HAIKEI_GA->menuAction(), m.OPTION, "背景画"},
+        {m.MIDORI, m.HAIKEI_GA, "労働"},
+        {m.TATAMI, m.HAIKEI_GA, "畳"},
+        {m.TAKE, m.HAIKEI_GA, "竹"},
+        {m.UCHU, m.HAIKEI_GA, "宇宙"},
+        {m.RENGA, m.HAIKEI_GA, "煉瓦"},
+        {m.SIDOU, m.OPTION, "移動指導"},
+        {m.KEIKA, m.OPTION, "経過時間"},
+        {m.BGM, m.OPTION, "BGM"},
         {m.VER, nullptr, "その他"},
     };
     for (const auto& i : items) {
@@ -205,20 +219,14 @@ TEST(Panel, GeometryInTwips) {
     const struct {
         QWidget* w;
         int left, top, width, height;
-        const char* caption;   // nullptr: no caption
+        const char* caption;  // nullptr: no caption
     } controls[] = {
-        {f.Drive1, 240, 360, 2535, 300, nullptr},
-        {f.Dir1, 240, 600, 2535, 1710, nullptr},
-        {f.File1, 240, 2280, 2535, 930, nullptr},
-        {f.Label1[3], 120, 2400, 855, 255, "対 局 名："},
-        {f.Label1[2], 120, 2640, 855, 255, "先    手 ："},
-        {f.Label1[1], 120, 2880, 855, 255, "後    手 ："},
-        {f.Label1[0], 120, 3120, 855, 255, "ﾌｧｲﾙ名 ："},
-        {f.Text2, 960, 2400, 2295, 270, nullptr},
-        {f.Text3, 960, 2640, 2295, 270, nullptr},
-        {f.Text4, 960, 2880, 2295, 270, nullptr},
-        {f.Text1, 960, 3120, 2295, 270, nullptr},
-        {f.Command1, 3360, 3000, 855, 375, "RETURN"},
+        {f.Drive1, 240, 360, 2535, 300, nullptr},          {f.Dir1, 240, 600, 2535, 1710, nullptr},
+        {f.File1, 240, 2280, 2535, 930, nullptr},          {f.Label1[3], 120, 2400, 855, 255, "対 局 名："},
+        {f.Label1[2], 120, 2640, 855, 255, "先    手 ："}, {f.Label1[1], 120, 2880, 855, 255, "後    手 ："},
+        {f.Label1[0], 120, 3120, 855, 255, "ﾌｧｲﾙ名 ："},   {f.Text2, 960, 2400, 2295, 270, nullptr},
+        {f.Text3, 960, 2640, 2295, 270, nullptr},          {f.Text4, 960, 2880, 2295, 270, nullptr},
+        {f.Text1, 960, 3120, 2295, 270, nullptr},          {f.Command1, 3360, 3000, 855, 375, "RETURN"},
     };
     for (const auto& c : controls) {
         ASSERT_NE(c.w, nullptr);
@@ -239,7 +247,8 @@ TEST(Panel, ListsAndFieldsAreLightYellow) {
     Harness h(false);
     Form1& f = h.f();
     const QColor yellow(255, 255, 192);
-    for (QWidget* w : std::initializer_list<QWidget*>{f.Drive1, f.Dir1, f.File1, f.Text1, f.Text2, f.Text3, f.Text4}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{f.Drive1, f.Dir1, f.File1, f.Text1, f.Text2, f.Text3, f.Text4}) {
         const QImage img = w->grab().toImage();
         ASSERT_FALSE(img.isNull());
         // Most of the control, frame and text aside, shows the yellow.
@@ -282,7 +291,8 @@ TEST(Panel, MadeTheFirstTimeItIsShown) {
         ASSERT_NE(f.Drive1, nullptr);
         ASSERT_NE(f.Text1, nullptr);
         EXPECT_EQ(panel(f), c.shown);
-        const QList<QWidget*> made = f.view->findChildren<QWidget*>(), early = eager.f().view->findChildren<QWidget*>();
+        const QList<QWidget*> made = f.view->findChildren<QWidget*>(),
+                              early = eager.f().view->findChildren<QWidget*>();
         ASSERT_EQ(made.size(), early.size());
         for (qsizetype i = 0; i < made.size(); ++i) {
             EXPECT_EQ(made[i]->metaObject(), early[i]->metaObject()) << i;
@@ -361,7 +371,7 @@ TEST(Panel, CommandsThatLeaveItOpen) {
     Harness h;
     Form1& f = h.f();
     const Form1::Menu& m = f.mnu;
-    f.record_mode = true;   // keeps 反転 from doing anything but refusing
+    f.record_mode = true;  // keeps 反転 from doing anything but refusing
     const struct {
         const char* name;
         std::function<void()> run;
@@ -434,7 +444,9 @@ TEST(Panel, RecordAndGameCommandsOpenAndClose) {
         if (f.reversed_flag) {
             h.clear_log();
             m.LBEL_UP->trigger();
-            EXPECT_EQ(h.events, (std::vector<std::string>{"play 禁止", "msg 反転後ではできません\r\r局面→最初にして下さい|ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定"}));
+            EXPECT_EQ(h.events,
+                      (std::vector<std::string>{
+                          "play 禁止", "msg 反転後ではできません\r\r局面→最初にして下さい|ﾊﾝﾃﾞｨｷｬｯﾌﾟ設定"}));
         }
     }
 }

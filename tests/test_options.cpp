@@ -2,7 +2,7 @@
 // exact comparisons, recovery), writing byte for byte in Shift-JIS with CR LF,
 // the eight menu handlers, and where the file goes when the working folder
 // cannot take it.
-#include "support/harness.h"
+#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QDir>
@@ -10,18 +10,18 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include "support/harness.h"
 
 namespace {
 
 // The defaults, spelled out as Shift-JIS bytes so the encoder is checked too.
-const QByteArray kDefaultBytes = QByteArray("\x94w\x8ci\x89\xe6=\x93\xad\r\n"
-                                            "\x88\xda\x93\xae\x8ew\x93\xb1=OFF\r\n"
-                                            "\x8co\x89\xdf\x8e\x9e\x8a\xd4=ON\r\n"
-                                            "BGM=ON\r\n");
+const QByteArray kDefaultBytes = QByteArray(
+    "\x94w\x8ci\x89\xe6=\x93\xad\r\n"
+    "\x88\xda\x93\xae\x8ew\x93\xb1=OFF\r\n"
+    "\x8co\x89\xdf\x8e\x9e\x8a\xd4=ON\r\n"
+    "BGM=ON\r\n");
 
 QByteArray sjis_lines(std::initializer_list<const char*> lines) {
     QString s;
@@ -83,10 +83,10 @@ std::string show(const Ticks& t) {
 // ---------------------------------------------------------------------------
 struct ReadCase {
     const char* name;
-    QByteArray file;           // empty: no file at all
+    QByteArray file;  // empty: no file at all
     bool file_exists;
     int bg_kind;
-    const char* ticks;         // MIDORI TATAMI TAKE UCHU RENGA SIDOU KEIKA BGM
+    const char* ticks;  // MIDORI TATAMI TAKE UCHU RENGA SIDOU KEIKA BGM
     int guidance_on;
     int guide_colour;
     int music_loops;
@@ -125,8 +125,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"OnlyMusicOff", sjis_lines({"BGM=OFF"}), true, 0, "01000000", 0, Form1::GREEN, 0, false},
         ReadCase{"UnknownBackgroundIgnored", sjis_lines({"背景画=紫", "BGM=OFF"}), true, 0, "01000000", 0,
                  Form1::GREEN, 0, false},
-        ReadCase{"LowerCaseOnIsOff", sjis_lines({"移動指導=on", "経過時間=on", "BGM=on"}), true, 0, "01000000",
-                 0, Form1::GREEN, 0, false},
+        ReadCase{"LowerCaseOnIsOff", sjis_lines({"移動指導=on", "経過時間=on", "BGM=on"}), true, 0,
+                 "01000000", 0, Form1::GREEN, 0, false},
         ReadCase{"AnyOrderAllOn", sjis_lines({"BGM=ON", "移動指導=ON", "経過時間=ON", "背景画=煉瓦"}), true,
                  Form1::BG_RENGA, "00001111", 1, Form1::WHITE, 1, false},
         ReadCase{"EachBackground_Take", sjis_lines({"背景画=竹"}), true, Form1::BG_TAKE, "00100000", 0,
@@ -144,8 +144,8 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"FirstEqualsSplits", sjis_lines({"背景画=竹=x", "BGM=ON=1"}), true, 0, "01000000", 0,
                  Form1::GREEN, 0, false},
         // The key ends at the first "=": the rest, "=" included, is the value.
-        ReadCase{"ValueMayHoldEquals", sjis_lines({"経過時間=ON", "BGM=ON", "経過時間=ON=1", "BGM==ON"}), true, 0,
-                 "01000000", 0, Form1::GREEN, 1, false},
+        ReadCase{"ValueMayHoldEquals", sjis_lines({"経過時間=ON", "BGM=ON", "経過時間=ON=1", "BGM==ON"}),
+                 true, 0, "01000000", 0, Form1::GREEN, 1, false},
         ReadCase{"TrailingBlankCountsAsOff", sjis_lines({"BGM=ON ", "経過時間=ON"}), true, 0, "01000010", 0,
                  Form1::GREEN, 0, false},
         ReadCase{"UnknownKeyIgnored", sjis_lines({"色=赤", "経過時間=ON"}), true, 0, "01000010", 0,
@@ -158,8 +158,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A line without "=" throws away everything read so far.
         ReadCase{"LineWithoutEquals", sjis_lines({"BGM"}), true, Form1::BG_MIDORI, "10000011", 0,
                  Form1::GREEN, 1, true},
-        ReadCase{"EarlierLinesOverridden", sjis_lines({"背景画=竹", "移動指導=ON", "経過時間=OFF", "BGM=OFF", "x"}),
-                 true, Form1::BG_MIDORI, "10000011", 0, Form1::GREEN, 1, true},
+        ReadCase{"EarlierLinesOverridden",
+                 sjis_lines({"背景画=竹", "移動指導=ON", "経過時間=OFF", "BGM=OFF", "x"}), true,
+                 Form1::BG_MIDORI, "10000011", 0, Form1::GREEN, 1, true},
         ReadCase{"EmptyLineInTheMiddle", sjis_lines({"BGM=OFF", "", "経過時間=OFF"}), true, Form1::BG_MIDORI,
                  "10000011", 0, Form1::GREEN, 1, true}),
     [](const ::testing::TestParamInfo<ReadCase>& i) { return std::string(i.param.name); });
@@ -206,14 +207,15 @@ class BackgroundChoice : public ::testing::TestWithParam<BackgroundCase> {};
 TEST_P(BackgroundChoice, TicksOneSavesAndRedraws) {
     const BackgroundCase& c = GetParam();
     ConfigHome cfg;
-    Harness h;   // no file: defaults, 労働
+    Harness h;  // no file: defaults, 労働
     Form1& f = h.f();
     QFile::remove(h.path("Velmora.ini"));
 
     (f.*c.click)();
     EXPECT_EQ(f.bg_kind, c.code);
     int ticked = 0;
-    for (QAction* a : {f.mnu.MIDORI, f.mnu.TATAMI, f.mnu.TAKE, f.mnu.UCHU, f.mnu.RENGA}) ticked += a->isChecked();
+    for (QAction* a : {f.mnu.MIDORI, f.mnu.TATAMI, f.mnu.TAKE, f.mnu.UCHU, f.mnu.RENGA})
+        ticked += a->isChecked();
     EXPECT_EQ(ticked, 1);
     EXPECT_TRUE((f.mnu.*c.item)->isChecked());
     const QByteArray expected =
@@ -231,11 +233,12 @@ TEST_P(BackgroundChoice, TicksOneSavesAndRedraws) {
 
 INSTANTIATE_TEST_SUITE_P(
     Items, BackgroundChoice,
-    ::testing::Values(BackgroundCase{"Midori", &Form1::MIDORI_Click, &Form1::Menu::MIDORI, Form1::BG_MIDORI, "働"},
-                      BackgroundCase{"Tatami", &Form1::TATAMI_Click, &Form1::Menu::TATAMI, Form1::BG_TATAMI, "畳"},
-                      BackgroundCase{"Take", &Form1::TAKE_Click, &Form1::Menu::TAKE, Form1::BG_TAKE, "竹"},
-                      BackgroundCase{"Uchu", &Form1::UCHU_Click, &Form1::Menu::UCHU, Form1::BG_UCHU, "宇宙"},
-                      BackgroundCase{"Renga", &Form1::RENGA_Click, &Form1::Menu::RENGA, Form1::BG_RENGA, "煉瓦"}),
+    ::testing::Values(
+        BackgroundCase{"Midori", &Form1::MIDORI_Click, &Form1::Menu::MIDORI, Form1::BG_MIDORI, "働"},
+        BackgroundCase{"Tatami", &Form1::TATAMI_Click, &Form1::Menu::TATAMI, Form1::BG_TATAMI, "畳"},
+        BackgroundCase{"Take", &Form1::TAKE_Click, &Form1::Menu::TAKE, Form1::BG_TAKE, "竹"},
+        BackgroundCase{"Uchu", &Form1::UCHU_Click, &Form1::Menu::UCHU, Form1::BG_UCHU, "宇宙"},
+        BackgroundCase{"Renga", &Form1::RENGA_Click, &Form1::Menu::RENGA, Form1::BG_RENGA, "煉瓦"}),
     [](const ::testing::TestParamInfo<BackgroundCase>& i) { return std::string(i.param.name); });
 
 TEST(BackgroundChoice, ChoosingTheTickedOneRedrawsTheWindow) {
@@ -248,7 +251,6 @@ TEST(BackgroundChoice, ChoosingTheTickedOneRedrawsTheWindow) {
     f.canvas.fill(Qt::magenta);
     f.TATAMI_Click();
     EXPECT_EQ(f.canvas, drawn);
-
 }
 
 TEST(BackgroundChoice, BackgroundLineFollowsTheMenuOrder) {
@@ -279,7 +281,8 @@ TEST(BackgroundChoice, BackgroundLineFollowsTheMenuOrder) {
     EXPECT_FALSE(f.mnu.MIDORI->isChecked() || f.mnu.TATAMI->isChecked() || f.mnu.TAKE->isChecked() ||
                  f.mnu.UCHU->isChecked() || f.mnu.RENGA->isChecked());
     f.書込_環境設定ファイル();
-    EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), sjis_lines({"移動指導=OFF", "経過時間=ON", "BGM=ON"}));
+    EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")),
+              sjis_lines({"移動指導=OFF", "経過時間=ON", "BGM=ON"}));
 }
 
 TEST(OptionHandlers, GuidanceClocksAndMusicToggleAndSave) {
@@ -294,17 +297,54 @@ TEST(OptionHandlers, GuidanceClocksAndMusicToggleAndSave) {
         bool timer_active;
         int loops, stops;
     } steps[] = {
-        {&Form1::SIDOU_Click, {"背景画=働", "移動指導=ON", "経過時間=ON", "BGM=ON"}, 1, Form1::WHITE, false, 0, 0},
-        {&Form1::KEIKA_Click, {"背景画=働", "移動指導=ON", "経過時間=OFF", "BGM=ON"}, 1, Form1::WHITE, false, 0, 0},
-        {&Form1::BGM_Click, {"背景画=働", "移動指導=ON", "経過時間=OFF", "BGM=OFF"}, 1, Form1::WHITE, false, 0, 1},
-        {&Form1::SIDOU_Click, {"背景画=働", "移動指導=OFF", "経過時間=OFF", "BGM=OFF"}, 0, Form1::GREEN, false, 0, 1},
-        {&Form1::KEIKA_Click, {"背景画=働", "移動指導=OFF", "経過時間=ON", "BGM=OFF"}, 0, Form1::GREEN, true, 0, 1},
-        {&Form1::BGM_Click, {"背景画=働", "移動指導=OFF", "経過時間=ON", "BGM=ON"}, 0, Form1::GREEN, true, 1, 1},
+        {&Form1::SIDOU_Click,
+         {"背景画=働", "移動指導=ON", "経過時間=ON", "BGM=ON"},
+         1,
+         Form1::WHITE,
+         false,
+         0,
+         0},
+        {&Form1::KEIKA_Click,
+         {"背景画=働", "移動指導=ON", "経過時間=OFF", "BGM=ON"},
+         1,
+         Form1::WHITE,
+         false,
+         0,
+         0},
+        {&Form1::BGM_Click,
+         {"背景画=働", "移動指導=ON", "経過時間=OFF", "BGM=OFF"},
+         1,
+         Form1::WHITE,
+         false,
+         0,
+         1},
+        {&Form1::SIDOU_Click,
+         {"背景画=働", "移動指導=OFF", "経過時間=OFF", "BGM=OFF"},
+         0,
+         Form1::GREEN,
+         false,
+         0,
+         1},
+        {&Form1::KEIKA_Click,
+         {"背景画=働", "移動指導=OFF", "経過時間=ON", "BGM=OFF"},
+         0,
+         Form1::GREEN,
+         true,
+         0,
+         1},
+        {&Form1::BGM_Click,
+         {"背景画=働", "移動指導=OFF", "経過時間=ON", "BGM=ON"},
+         0,
+         Form1::GREEN,
+         true,
+         1,
+         1},
     };
     int n = 0;
     for (const Step& s : steps) {
         (f.*s.click)();
-        EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), sjis_lines({s.file[0], s.file[1], s.file[2], s.file[3]}))
+        EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")),
+                  sjis_lines({s.file[0], s.file[1], s.file[2], s.file[3]}))
             << "step " << n;
         EXPECT_EQ(f.mnu.SIDOU->isChecked(), s.guidance_on == 1) << "step " << n;
         EXPECT_EQ(f.guidance_on, s.guidance_on) << "step " << n;
@@ -337,7 +377,7 @@ TEST(OptionHandlers, MusicWithoutASoundLibraryIsHarmless) {
     f.BGM_Click();
     EXPECT_TRUE(f.mnu.BGM->isChecked());
     QFile::remove(h.path("Velmora.ini"));
-    f.読込_環境設定ファイル();   // recovery starts the music again
+    f.読込_環境設定ファイル();  // recovery starts the music again
     EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), kDefaultBytes);
 }
 
@@ -357,7 +397,7 @@ TEST(OptionHandlers, MenuTriggerToggleOnce) {
     EXPECT_EQ(f.bg_kind, Form1::BG_RENGA);
     EXPECT_TRUE(f.mnu.RENGA->isChecked());
     EXPECT_FALSE(f.mnu.MIDORI->isChecked());
-    f.mnu.RENGA->trigger();   // the ticked one again stays ticked
+    f.mnu.RENGA->trigger();  // the ticked one again stays ticked
     EXPECT_TRUE(f.mnu.RENGA->isChecked());
     EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")),
               sjis_lines({"背景画=煉瓦", "移動指導=OFF", "経過時間=ON", "BGM=ON"}));
@@ -394,7 +434,8 @@ TEST(OptionHandlers, GuidanceOffRepaintsAllButTheSecretaryHandCells) {
 // ---------------------------------------------------------------------------
 TEST(SettingsPlace, NameTakenByAFolderMovesToTheConfigurationFolder) {
     ConfigHome cfg;
-    ASSERT_TRUE(ConfigHome::file().startsWith(cfg.home.path() + "/")) << "the tests must not touch the real folder";
+    ASSERT_TRUE(ConfigHome::file().startsWith(cfg.home.path() + "/"))
+        << "the tests must not touch the real folder";
     Harness h(false);
     QDir(h.dir.path()).mkdir("Velmora.ini");
     Form1& f = h.f();
@@ -458,7 +499,7 @@ TEST(SettingsPlace, ReadableWorkingFileIsUsedFirst) {
         const char* name;
         bool folder_writable;
         bool config_copy;
-        int bg_kind;   // which file was read
+        int bg_kind;  // which file was read
         bool from_config;
     } cases[] = {
         {"writable, no copy", true, false, Form1::BG_TATAMI, false},
@@ -479,10 +520,13 @@ TEST(SettingsPlace, ReadableWorkingFileIsUsedFirst) {
             Harness::write_file(ConfigHome::file(), sjis_lines({"背景画=煉瓦", "BGM=OFF"}));
         }
         if (!c.folder_writable)
-            f.settings_writable = [folder](const QString& p) { return QFileInfo(p).absoluteFilePath() != folder; };
+            f.settings_writable = [folder](const QString& p) {
+                return QFileInfo(p).absoluteFilePath() != folder;
+            };
         f.Form_Load();
         EXPECT_EQ(f.bg_kind, c.bg_kind) << c.name;
-        EXPECT_EQ(f.settings_path, c.from_config ? ConfigHome::file() : QDir(folder).absoluteFilePath("Velmora.ini"))
+        EXPECT_EQ(f.settings_path,
+                  c.from_config ? ConfigHome::file() : QDir(folder).absoluteFilePath("Velmora.ini"))
             << c.name;
         EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), work_bytes) << c.name;
         if (!c.folder_writable) {
@@ -491,7 +535,8 @@ TEST(SettingsPlace, ReadableWorkingFileIsUsedFirst) {
             EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), work_bytes) << c.name;
             EXPECT_EQ(f.settings_path, ConfigHome::file()) << c.name;
             EXPECT_EQ(Harness::read_file(ConfigHome::file()),
-                      sjis_lines({c.from_config ? "背景画=煉瓦" : "背景画=畳", "移動指導=OFF", "経過時間=ON", "BGM=OFF"}))
+                      sjis_lines({c.from_config ? "背景画=煉瓦" : "背景画=畳", "移動指導=OFF", "経過時間=ON",
+                                  "BGM=OFF"}))
                 << c.name;
         }
     }

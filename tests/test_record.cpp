@@ -262,10 +262,10 @@ TEST(Record, MovesMadeWithTheMouseAreStoredColumnByColumn) {
         // from_x, from_y, to_x, to_y, captured, piece_from, piece_to, man before/after, com before/after
         double want[11];
     } moves[] = {
-        {5, 6, 5, 5, {5, 6, 5, 5, Form1::EMPTY, -2, -2, 0, 3, 0, 0}},   // minus staff, nothing taken
-        {5, 4, 5, 5, {5, 4, 5, 5, -2, 2, 2, 3, 3, 0, 3}},               // plus staff takes it
-        {4, 9, 4, 8, {4, 9, 4, 8, Form1::EMPTY, -1, -1, 3, 6, 3, 3}},   // minus secretary
-        {-1, 7, 4, 5, {-1, 7, 4, 5, Form1::EMPTY, 2, 2, 6, 6, 3, 6}},   // plus drops the staff: hand row 9 - 2
+        {5, 6, 5, 5, {5, 6, 5, 5, Form1::EMPTY, -2, -2, 0, 3, 0, 0}},  // minus staff, nothing taken
+        {5, 4, 5, 5, {5, 4, 5, 5, -2, 2, 2, 3, 3, 0, 3}},              // plus staff takes it
+        {4, 9, 4, 8, {4, 9, 4, 8, Form1::EMPTY, -1, -1, 3, 6, 3, 3}},  // minus secretary
+        {-1, 7, 4, 5, {-1, 7, 4, 5, Form1::EMPTY, 2, 2, 6, 6, 3, 6}},  // plus drops the staff: hand row 9 - 2
     };
     int n = 0;
     for (const auto& m : moves) {
@@ -276,10 +276,11 @@ TEST(Record, MovesMadeWithTheMouseAreStoredColumnByColumn) {
         h.press(m.tx, m.ty);
         ASSERT_EQ(f.rec_pos, n);
         ASSERT_EQ(f.rec_len, n);
-        const double got[11] = {double(f.rec_from_x[n]),   double(f.rec_from_y[n]),     double(f.rec_to_x[n]),
-                                double(f.rec_to_y[n]),     double(f.rec_captured[n]),   double(f.rec_piece_from[n]),
-                                double(f.rec_piece_to[n]), f.rec_man_before[n],         f.rec_man_after[n],
-                                f.rec_com_before[n],       f.rec_com_after[n]};
+        const double got[11] = {
+            double(f.rec_from_x[n]),   double(f.rec_from_y[n]),   double(f.rec_to_x[n]),
+            double(f.rec_to_y[n]),     double(f.rec_captured[n]), double(f.rec_piece_from[n]),
+            double(f.rec_piece_to[n]), f.rec_man_before[n],       f.rec_man_after[n],
+            f.rec_com_before[n],       f.rec_com_after[n]};
         for (int i = 0; i < 11; ++i) EXPECT_EQ(got[i], m.want[i]) << "column " << i;
         EXPECT_EQ(f.move_no, n);
     }

@@ -1,17 +1,17 @@
 // What the canvas shows: pictures on the squares and hands, labels and counts
 // in their colours, the background outside the board, the move counter, the
 // text primitives, and the same at twice the pixel density.
-#include "support/harness.h"
-
-#include <QPainter>
 #include <gtest/gtest.h>
 
+#include <QPainter>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 
@@ -113,9 +113,11 @@ TEST(Render, FullRedrawPutsTheRightPictureEverywhere) {
                 EXPECT_TRUE(same_interior(h.cell_image(x, y), picture(f, kStartBoard[x][y]), border))
                     << "square " << x << "," << y;
         for (int row = 2; row <= 9; ++row)
-            EXPECT_TRUE(same_interior(h.cell_image(11, row), picture(f, Form1::EMPTY), border)) << "minus hand " << row;
+            EXPECT_TRUE(same_interior(h.cell_image(11, row), picture(f, Form1::EMPTY), border))
+                << "minus hand " << row;
         for (int row = 1; row <= 8; ++row)
-            EXPECT_TRUE(same_interior(h.cell_image(-1, row), picture(f, Form1::EMPTY), border)) << "plus hand " << row;
+            EXPECT_TRUE(same_interior(h.cell_image(-1, row), picture(f, Form1::EMPTY), border))
+                << "plus hand " << row;
         EXPECT_EQ(h.cell_image(10.8, 0, 128, 39), picture(f, Form1::PIC_LOGO, 128, 39));
         // The squares' outlines are in the background colour.
         const QImage sq = h.cell_image(5, 5);
@@ -136,7 +138,9 @@ TEST(Render, PictureSet) {
         if (code == 10) continue;
         const QImage& pic = f.絵(code);
         ASSERT_FALSE(pic.isNull()) << code;
-        const QSize expected = code == Form1::PIC_LOGO ? QSize(128, 39) : code >= 12 ? QSize(34, 41) : QSize(33, 41);
+        const QSize expected = code == Form1::PIC_LOGO ? QSize(128, 39)
+                               : code >= 12            ? QSize(34, 41)
+                                                       : QSize(33, 41);
         EXPECT_EQ(pic.size(), expected) << code;
         for (const QImage& other : all) EXPECT_NE(pic, other) << code;
         all.push_back(pic);
@@ -196,7 +200,8 @@ TEST(Render, BackgroundCoversAllButTheBoard) {
         }();
         for (int x = 1; x <= 9; ++x)
             for (int y = 1; y <= 9; ++y)
-                EXPECT_TRUE(same_interior(h.cell_image(x, y), magenta, 1)) << bg << " square " << x << "," << y;
+                EXPECT_TRUE(same_interior(h.cell_image(x, y), magenta, 1))
+                    << bg << " square " << x << "," << y;
         for (auto [x, y] : {std::pair{-2, 5}, {15, 5}, {5, 11}, {3, 0}, {10, 4}, {-1, 9}, {0, 10}, {13, 11}})
             EXPECT_EQ(h.cell_image(x, y), tile) << bg << " cell " << x << "," << y;
         // The window's corners too.
@@ -275,8 +280,8 @@ TEST(Render, LabelColoursFollowTheBackground) {
 TEST(Render, HandsShowPiecesAndCounts) {
     struct Side {
         const char* name;
-        int sign;          // +1: the plus player captures
-        int hand_x, count_x, row;   // where its captured staff is shown
+        int sign;                  // +1: the plus player captures
+        int hand_x, count_x, row;  // where its captured staff is shown
     };
     const Side sides[] = {{"minus", -1, Form1::HAND_MINUS_X, 12, 3}, {"plus", +1, Form1::HAND_PLUS_X, 0, 7}};
     for (const Side& s : sides) {
@@ -376,8 +381,8 @@ TEST(Render, SquareOutlinesShareEdges) {
         const int b = border_of(f);
         const QImage inside_before = h.cell_image(4, 4);
         f.描画_桝輪郭(Form1::WHITE, 4, 4);
-        f.描画_桝輪郭(Form1::LIGHT_RED, 5, 4);   // shares the right edge
-        f.描画_桝輪郭(Form1::YELLOW, 4, 5);      // shares the bottom edge
+        f.描画_桝輪郭(Form1::LIGHT_RED, 5, 4);  // shares the right edge
+        f.描画_桝輪郭(Form1::YELLOW, 4, 5);     // shares the bottom edge
         const QImage cell = h.cell_image(4, 4, 34, 42);
         const int w = 33 * b, hgt = 41 * b;
         const QRgb white = Form1::色_RGB(Form1::WHITE).rgb(), red = Form1::色_RGB(Form1::LIGHT_RED).rgb(),
@@ -431,19 +436,19 @@ TEST(Render, NumbersAndCaptionsPrintTheirTexts) {
     const QImage blank = shot([] {});
     auto text_at = [&](const QString& s, double dx_twips, double dy_twips, int pt) {
         return shot([&, s] {
-            f.描画_テキスト(f.board_left + gx * f.cell_w + dx_twips, f.board_top + gy * f.cell_h + dy_twips, s,
-                          Form1::WHITE, pt);
+            f.描画_テキスト(f.board_left + gx * f.cell_w + dx_twips, f.board_top + gy * f.cell_h + dy_twips,
+                            s, Form1::WHITE, pt);
         });
     };
 
     struct NumberCase {
         int value, mode;
-        const char* shown;   // nullptr: nothing at all
+        const char* shown;  // nullptr: nothing at all
     };
     const NumberCase numbers[] = {
-        {5, 0, " 5"}, {-5, 0, "-5"}, {0, 0, " 0"}, {123, 0, " 123"}, {-40, 0, "-40"}, {1, 1, "一"}, {2, 1, "二"},
-        {3, 1, "三"}, {4, 1, "四"}, {5, 1, "五"}, {6, 1, "六"}, {7, 1, "七"}, {8, 1, "八"}, {9, 1, "九"},
-        {4, 7, "四"}, {0, 1, nullptr}, {10, 1, nullptr}, {-3, 1, nullptr},
+        {5, 0, " 5"}, {-5, 0, "-5"}, {0, 0, " 0"}, {123, 0, " 123"}, {-40, 0, "-40"},  {1, 1, "一"},
+        {2, 1, "二"}, {3, 1, "三"},  {4, 1, "四"}, {5, 1, "五"},     {6, 1, "六"},     {7, 1, "七"},
+        {8, 1, "八"}, {9, 1, "九"},  {4, 7, "四"}, {0, 1, nullptr},  {10, 1, nullptr}, {-3, 1, nullptr},
     };
     for (const NumberCase& c : numbers) {
         const QImage got = shot([&] { f.描画_数値(gx, gy, c.value, Form1::WHITE, c.mode, 14); });
@@ -470,7 +475,8 @@ TEST(Render, NumbersAndCaptionsPrintTheirTexts) {
         for (const QImage& other : seen) EXPECT_NE(got, other) << v;
         seen.push_back(got);
     }
-    EXPECT_EQ(shot([&] { f.描画_文字列(gx, gy, 99, Form1::WHITE, 10); }), text_at(QStringLiteral("手目"), 120, 160, 10));
+    EXPECT_EQ(shot([&] { f.描画_文字列(gx, gy, 99, Form1::WHITE, 10); }),
+              text_at(QStringLiteral("手目"), 120, 160, 10));
     for (int v : {-11, 11, 98, 100})
         EXPECT_EQ(shot([&] { f.描画_文字列(gx, gy, v, Form1::WHITE, 10); }), blank) << v;
 }
@@ -644,7 +650,8 @@ TEST(Render, FractionalRatiosAreSeamless) {
             for (bool along_row : {true, false}) {
                 const std::vector<int> lines = along_row ? runs_of(drawn, grid, true, mid_y, left, right)
                                                          : runs_of(drawn, grid, false, mid_x, top, bottom);
-                EXPECT_EQ(lines, std::vector<int>(10, lw)) << (along_row ? "vertical lines" : "horizontal lines");
+                EXPECT_EQ(lines, std::vector<int>(10, lw))
+                    << (along_row ? "vertical lines" : "horizontal lines");
             }
         }
     }
@@ -662,10 +669,12 @@ TEST(Render, PressesLandOnTheSquareDrawnAtEveryRatio) {
         // A device pixel's position, as the window reports it, in twips.
         auto twips = [dpr](int device) { return device / dpr * Form1::TWIPS_PER_PIXEL; };
         for (int x = 1; x <= 9; ++x) {
-            const int x0 = dev(f.board_left + x * f.cell_w) + lw, x1 = dev(f.board_left + (x + 1) * f.cell_w) - 1;
+            const int x0 = dev(f.board_left + x * f.cell_w) + lw,
+                      x1 = dev(f.board_left + (x + 1) * f.cell_w) - 1;
             for (int px : {x0, x1}) {
-                const int y = 9;   // the minus player's back row: each press picks the piece under it
-                const int y0 = dev(f.board_top + y * f.cell_h) + lw, y1 = dev(f.board_top + (y + 1) * f.cell_h) - 1;
+                const int y = 9;  // the minus player's back row: each press picks the piece under it
+                const int y0 = dev(f.board_top + y * f.cell_h) + lw,
+                          y1 = dev(f.board_top + (y + 1) * f.cell_h) - 1;
                 for (int py : {y0, y1}) {
                     f.START_Click();
                     f.Form_MouseDown(1, 0, twips(px), twips(py));

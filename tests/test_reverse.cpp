@@ -1,10 +1,10 @@
 // Board reversal: the point-symmetric board with owners changed, the hands
 // exchanged, the record emptied, the refusal during record replay.
-#include "support/harness.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "support/harness.h"
 
 namespace {
 // Distinct handles, so the sound log names the sound even without the binding.
@@ -54,8 +54,7 @@ TEST(Reverse, TurnsTheBoardAndExchangesTheHands) {
     f.REVERSE_Click();
 
     for (int x = 1; x <= 9; ++x)
-        for (int y = 1; y <= 9; ++y)
-            EXPECT_EQ(f.board[10 - x][10 - y], -before.board[x][y]) << x << "," << y;
+        for (int y = 1; y <= 9; ++y) EXPECT_EQ(f.board[10 - x][10 - y], -before.board[x][y]) << x << "," << y;
     EXPECT_EQ(f.board[9][9], -5);
     EXPECT_EQ(f.board[5][5], +4);
     for (int k = 1; k <= 8; ++k) {

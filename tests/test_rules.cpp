@@ -1,11 +1,11 @@
 // Rules: the capture matrix, the refusals of the move check in their order,
 // drops, the starting position, and what a move does to board, hands and winner.
-#include "support/harness.h"
-
 #include <gtest/gtest.h>
 
 #include <utility>
 #include <vector>
+
+#include "support/harness.h"
 
 namespace {
 
@@ -56,15 +56,15 @@ void into_hand(Form1& f, int code) {
 // Whether the capturer of kind a may take the enemy piece of kind b.
 constexpr bool kMayCapture[10][10] = {
     {},
-    {false, true, false, false, false, false, false, false, false, true},   // 1 secretary
-    {false, true, true, false, false, false, false, false, false, false},   // 2 staff
-    {false, true, true, true, false, false, false, false, false, false},    // 3 clerk
-    {false, true, true, true, true, false, false, false, false, false},     // 4 section chief
-    {false, true, true, true, true, true, false, false, false, false},      // 5 department head
-    {false, true, true, true, true, true, true, false, false, false},       // 6 director
-    {false, true, true, true, true, true, true, true, false, false},        // 7 senior director
-    {false, true, true, true, true, true, true, true, true, false},         // 8 president
-    {false, false, true, true, true, true, true, true, true, true},         // 9 chairman
+    {false, true, false, false, false, false, false, false, false, true},  // 1 secretary
+    {false, true, true, false, false, false, false, false, false, false},  // 2 staff
+    {false, true, true, true, false, false, false, false, false, false},   // 3 clerk
+    {false, true, true, true, true, false, false, false, false, false},    // 4 section chief
+    {false, true, true, true, true, true, false, false, false, false},     // 5 department head
+    {false, true, true, true, true, true, true, false, false, false},      // 6 director
+    {false, true, true, true, true, true, true, true, false, false},       // 7 senior director
+    {false, true, true, true, true, true, true, true, true, false},        // 8 president
+    {false, false, true, true, true, true, true, true, true, true},        // 9 chairman
 };
 
 }  // namespace
@@ -140,7 +140,7 @@ TEST(MoveCheck, RefusalsAndDropsInTheirOrder) {
     struct Case {
         const char* what;
         int from_x, from_y, to_x, to_y, code;
-        int occupant;   // code put on the destination first, when it is a square
+        int occupant;  // code put on the destination first, when it is a square
         int expected;
     };
     const Case cases[] = {
@@ -175,7 +175,7 @@ TEST(MoveCheck, RefusalsAndDropsInTheirOrder) {
     Form1& f = h.f();
     for (const Case& c : cases) {
         clear_board(f);
-        f.board[5][1] = 9;   // the plus chairman, for the drop beside it
+        f.board[5][1] = 9;  // the plus chairman, for the drop beside it
         if (c.to_x >= 1 && c.to_x <= 9 && c.to_y >= 1 && c.to_y <= 9 && c.occupant != 0)
             f.board[c.to_x][c.to_y] = c.occupant;
         EXPECT_EQ(f.移動チェック(c.from_x, c.from_y, c.to_x, c.to_y, c.code), c.expected) << c.what;
@@ -229,12 +229,8 @@ TEST(MakeMove, DropsFromBothHands) {
         int hand_x, from_y, code, taken_kind;
     };
     const Case cases[] = {
-        {Form1::HAND_PLUS_X, 3, 3, 3},
-        {Form1::HAND_PLUS_X, 2, 2, 2},
-        {Form1::HAND_PLUS_X, 8, 8, 8},
-        {Form1::HAND_MINUS_X, 3, -2, 2},
-        {Form1::HAND_MINUS_X, 4, -3, 3},
-        {Form1::HAND_MINUS_X, 2, -1, 1},
+        {Form1::HAND_PLUS_X, 3, 3, 3},   {Form1::HAND_PLUS_X, 2, 2, 2},   {Form1::HAND_PLUS_X, 8, 8, 8},
+        {Form1::HAND_MINUS_X, 3, -2, 2}, {Form1::HAND_MINUS_X, 4, -3, 3}, {Form1::HAND_MINUS_X, 2, -1, 1},
     };
     for (const Case& c : cases) {
         Harness h;
@@ -270,8 +266,10 @@ TEST(MakeMove, SecondSecretaryWinsOnlyWhileTheFirstIsInHand) {
                 into_hand(f, -sign * 1);
                 if (dropped_first) {
                     ASSERT_EQ(f.board[5][5], Form1::EMPTY);
-                    if (sign > 0) f.駒移動(Form1::HAND_PLUS_X, 1, 5, 5, 1);
-                    else f.駒移動(Form1::HAND_MINUS_X, 2, 5, 5, -1);
+                    if (sign > 0)
+                        f.駒移動(Form1::HAND_PLUS_X, 1, 5, 5, 1);
+                    else
+                        f.駒移動(Form1::HAND_MINUS_X, 2, 5, 5, -1);
                 }
                 std::vector<Square> keep{{5, 5}};
                 put(f, 4, 5, sign * 1, keep);
@@ -335,5 +333,6 @@ TEST(MakeMove, HandCountsBySide) {
         {f.com_side, 2, 3}, {f.com_side, -2, 3}, {f.man_side, 2, 1}, {f.man_side, -7, 2},
         {f.man_side, 3, 0}, {Form1::NONE, 2, 0}, {f.com_side, 9, 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(f.調査_持駒数(c.side, c.piece), c.expected) << c.side << " " << c.piece;
+    for (const Case& c : cases)
+        EXPECT_EQ(f.調査_持駒数(c.side, c.piece), c.expected) << c.side << " " << c.piece;
 }

@@ -364,14 +364,14 @@ TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
     Form1& f = g.f;
     // Captures into both hands, a second piece of a kind, drops from both hands.
     human(f, 5, 6, 5, 5, 1);
-    computer(f, 5, 4, 5, 5, 2);    // plus takes a staff
+    computer(f, 5, 4, 5, 5, 2);  // plus takes a staff
     human(f, 3, 6, 3, 5, 1);
-    computer(f, 3, 4, 3, 5, 2);    // and a second one: the count shows 2
+    computer(f, 3, 4, 3, 5, 2);  // and a second one: the count shows 2
     human(f, 4, 9, 4, 8, 1);
-    computer(f, -1, 2, 6, 5, 2);   // plus drops one: the count goes back to 1
-    human(f, 7, 6, 6, 5, 1);       // minus takes it back
-    computer(f, -1, 2, 4, 5, 2);   // plus drops its last staff: empty cell, no number
-    human(f, 11, 3, 5, 6, 1);      // minus drops the staff from its hand
+    computer(f, -1, 2, 6, 5, 2);  // plus drops one: the count goes back to 1
+    human(f, 7, 6, 6, 5, 1);      // minus takes it back
+    computer(f, -1, 2, 4, 5, 2);  // plus drops its last staff: empty cell, no number
+    human(f, 11, 3, 5, 6, 1);     // minus drops the staff from its hand
     ASSERT_TRUE(f.調査_局面整合());
     ASSERT_EQ(f.rec_len, 9);
     f.画面_再描画();
@@ -381,8 +381,11 @@ TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
         double x, y;
         int w, h;
     };
-    const Region regions[] = {{1, 1, 33 * 9, 41 * 9},   {-1, 1, 33 * 2, 41 * 8}, {11, 2, 33 * 2, 41 * 8},
-                              {-2, 10, 33 * 3, 41},     {13, 10, 33 * 3, 41}};
+    const Region regions[] = {{1, 1, 33 * 9, 41 * 9},
+                              {-1, 1, 33 * 2, 41 * 8},
+                              {11, 2, 33 * 2, 41 * 8},
+                              {-2, 10, 33 * 3, 41},
+                              {13, 10, 33 * 3, 41}};
     auto shown = [&] {
         std::vector<QImage> parts;
         for (const Region& r : regions) parts.push_back(g.h.cell_image(r.x, r.y, r.w, r.h));
@@ -393,7 +396,8 @@ TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
         const std::vector<QImage> stepped = shown();
         f.画面_再描画();
         const std::vector<QImage> redrawn = shown();
-        for (std::size_t i = 0; i < stepped.size(); ++i) EXPECT_TRUE(stepped[i] == redrawn[i]) << "region " << i;
+        for (std::size_t i = 0; i < stepped.size(); ++i)
+            EXPECT_TRUE(stepped[i] == redrawn[i]) << "region " << i;
     };
     for (int n = 8; n >= 0; --n) {
         f.REPLAY_Click();

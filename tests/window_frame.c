@@ -45,8 +45,9 @@ static int four_cardinals(Display* d, Window w, const char* name, long out[4]) {
     unsigned long n = 0, after = 0;
     unsigned char* data = NULL;
     Atom a = XInternAtom(d, name, False);
-    int ok = XGetWindowProperty(d, w, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
-             data && n == 4;
+    int ok =
+        XGetWindowProperty(d, w, a, 0, 4, False, XA_CARDINAL, &type, &format, &n, &after, &data) == Success &&
+        data && n == 4;
     if (ok)
         for (int i = 0; i < 4; ++i) out[i] = ((long*)data)[i];
     if (data) XFree(data);
@@ -54,7 +55,9 @@ static int four_cardinals(Display* d, Window w, const char* name, long out[4]) {
 }
 
 /* The window manager's frame extents of w (left, right, top, bottom); 0 when none. */
-static int frame_extents(Display* d, Window w, long ext[4]) { return four_cardinals(d, w, "_NET_FRAME_EXTENTS", ext); }
+static int frame_extents(Display* d, Window w, long ext[4]) {
+    return four_cardinals(d, w, "_NET_FRAME_EXTENTS", ext);
+}
 
 /* Sleeps until the X server has something to say, or a tenth of a second at most. */
 static void wait_for_events(Display* d) {
@@ -187,17 +190,16 @@ int main(int argc, char** argv) {
                 !XTranslateCoordinates(d, w, root, 0, 0, &x, &y, &child))
                 continue;
             int framed = frame_extents(d, w, ext);
-            snprintf(last, sizeof last, "client area at (%d, %d), %dx%d, frame extents %s %ld %ld %ld %ld", x, y,
-                     at.width, at.height, framed ? "" : "none", ext[0], ext[1], ext[2], ext[3]);
+            snprintf(last, sizeof last, "client area at (%d, %d), %dx%d, frame extents %s %ld %ld %ld %ld", x,
+                     y, at.width, at.height, framed ? "" : "none", ext[0], ext[1], ext[2], ext[3]);
             if (wm) {
                 const long left = x - ext[0], top = y - ext[2];
                 const long right = x + at.width + ext[1], bottom = y + at.height + ext[3];
-                snprintf(last + strlen(last), sizeof last - strlen(last), ", work area %ld,%ld %ldx%ld", wa[0],
-                         wa[1], wa[2], wa[3]);
+                snprintf(last + strlen(last), sizeof last - strlen(last), ", work area %ld,%ld %ldx%ld",
+                         wa[0], wa[1], wa[2], wa[3]);
                 ok = framed && ext[2] > 0 && left == wa[0] && top == wa[1] && right <= wa[0] + wa[2] &&
                      bottom <= wa[1] + wa[3];
-            }
-            else
+            } else
                 ok = x == 0 && y == 0;
         }
         if (ok) break;

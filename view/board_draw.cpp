@@ -7,7 +7,7 @@ namespace {
 constexpr int kColumnLabelPoints = 16, kRowLabelPoints = 12, kHandCountPoints = 14;
 constexpr int kMoveNumberPoints = 12, kMoveSuffixPoints = 10;
 constexpr int kMoveSuffixCode = 99;
-constexpr int kHandKinds = 8;   // a chairman is never held in hand
+constexpr int kHandKinds = 8;  // a chairman is never held in hand
 // The background covers these cells, board squares excepted.
 constexpr int kBackgroundFirstX = -3, kBackgroundLastX = 28, kBackgroundFirstY = -2, kBackgroundLastY = 17;
 }  // namespace

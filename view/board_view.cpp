@@ -1,9 +1,9 @@
 #include "view/board_view.h"
 
-#include "app/form1.h"
-
 #include <QMouseEvent>
 #include <QPainter>
+
+#include "app/form1.h"
 
 BoardView::BoardView(Form1& form, QWidget* parent) : QWidget(parent), form_(form) {
     setFixedSize(Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL,
@@ -19,7 +19,8 @@ void BoardView::paintEvent(QPaintEvent* e) {
     QPainter p(this);
     const QRect r = e->rect();
     // Only when the window has moved to a screen of another density is the canvas scaled.
-    if (!qFuzzyCompare(devicePixelRatioF(), form_.canvas_dpr)) p.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (!qFuzzyCompare(devicePixelRatioF(), form_.canvas_dpr))
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
     // The canvas carries its device pixel ratio, so logical rectangles match.
     p.drawImage(r, form_.canvas, QRectF(r.topLeft() * form_.canvas_dpr, r.size() * form_.canvas_dpr));
 }

@@ -1,29 +1,25 @@
 // The retained canvas and the drawing primitives: pictures, square outlines
 // and text, all placed on the twip grid and snapped to device pixels.
-#include "app/form1.h"
-#include "view/board_view.h"
-
-#include "view/pictures.h"
-
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QTransform>
-
 #include <algorithm>
 #include <cmath>
 
+#include "app/form1.h"
+#include "view/board_view.h"
+#include "view/pictures.h"
+
 namespace {
-constexpr int kPictureIndexOffset = 9;   // pictures[code + 9]
+constexpr int kPictureIndexOffset = 9;  // pictures[code + 9]
 constexpr int kLowestPicture = -9, kHighestPicture = 16;
-constexpr int kCanvasW = Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL;   // 600
-constexpr int kCanvasH = Form1::CLIENT_H_TWIPS / Form1::TWIPS_PER_PIXEL;   // 533
+constexpr int kCanvasW = Form1::CLIENT_W_TWIPS / Form1::TWIPS_PER_PIXEL;  // 600
+constexpr int kCanvasH = Form1::CLIENT_H_TWIPS / Form1::TWIPS_PER_PIXEL;  // 533
 // Text goes this far right of and below the grid point in 描画_文字列.
 constexpr int kCaptionDX = 120, kCaptionDY = 160;
 
 // The same rounding as every reader of the canvas: twips to pixels, then to device pixels.
-int to_device(double twips, qreal dpr) {
-    return qRound(twips / Form1::TWIPS_PER_PIXEL * dpr);
-}
+int to_device(double twips, qreal dpr) { return qRound(twips / Form1::TWIPS_PER_PIXEL * dpr); }
 
 // Opaque fill of device pixels, clipped to the image.
 void fill_device(QImage& img, QRect r, QRgb colour) {
@@ -50,7 +46,8 @@ const char* const kMoveSuffix = "手目";
 void Form1::準備_画面(qreal dpr) {
     if (!(dpr > 0)) dpr = 1.0;
     canvas_dpr = dpr;
-    canvas = QImage(画素数_被覆(kCanvasW, dpr), 画素数_被覆(kCanvasH, dpr), QImage::Format_ARGB32_Premultiplied);
+    canvas =
+        QImage(画素数_被覆(kCanvasW, dpr), 画素数_被覆(kCanvasH, dpr), QImage::Format_ARGB32_Premultiplied);
     canvas.setDevicePixelRatio(dpr);
     canvas.fill(色_RGB(bg_colour));
     for (int code = kLowestPicture; code <= kHighestPicture; ++code) {
@@ -111,7 +108,8 @@ void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
     fill_device(canvas, QRect(x1, y0, lw, y1 - y0 + lw), c);
 }
 
-void Form1::描画_数値(double 入力X, double 入力Y, const QString& 数値, int 色, int モード, int フォントサイズ) {
+void Form1::描画_数値(double 入力X, double 入力Y, const QString& 数値, int 色, int モード,
+                      int フォントサイズ) {
     QString text = 数値;
     if (モード != 0) {
         bool ok = false;
@@ -126,7 +124,8 @@ void Form1::描画_数値(double 入力X, double 入力Y, const QString& 数値,
 void Form1::描画_数値(double 入力X, double 入力Y, int 数値, int 色, int モード, int フォントサイズ) {
     if (canvas.isNull()) return;  // nothing to paint on: not even formatted
     if (モード != 0) {
-        描画_数値(入力X, 入力Y, 数値 >= 1 && 数値 <= 9 ? QString::number(数値) : QString(), 色, モード, フォントサイズ);
+        描画_数値(入力X, 入力Y, 数値 >= 1 && 数値 <= 9 ? QString::number(数値) : QString(), 色, モード,
+                  フォントサイズ);
         return;
     }
     // A number prints with a blank where its minus sign would stand.
@@ -137,10 +136,13 @@ void Form1::描画_数値(double 入力X, double 入力Y, int 数値, int 色, i
 void Form1::描画_文字列(double 入力X, double 入力Y, int 数値, int 色, int サイズ) {
     text_font.setPointSize(サイズ);
     QString text;
-    if (数値 >= -10 && 数値 <= 10) text = QString::fromUtf8(kHandicapTexts[数値 + 10]);
-    else if (数値 == kMoveSuffixCode) text = QString::fromUtf8(kMoveSuffix);
+    if (数値 >= -10 && 数値 <= 10)
+        text = QString::fromUtf8(kHandicapTexts[数値 + 10]);
+    else if (数値 == kMoveSuffixCode)
+        text = QString::fromUtf8(kMoveSuffix);
     if (text.isEmpty()) return;
-    描画_テキスト(board_left + 入力X * cell_w + kCaptionDX, board_top + 入力Y * cell_h + kCaptionDY, text, 色, サイズ);
+    描画_テキスト(board_left + 入力X * cell_w + kCaptionDX, board_top + 入力Y * cell_h + kCaptionDY, text, 色,
+                  サイズ);
 }
 
 void Form1::描画_テキスト(double x_twips, double y_twips, const QString& text, int 色, int ポイント) {
@@ -175,10 +177,10 @@ int Form1::色_影() const { return bg_kind == BG_MIDORI ? GREY : BLACK; }
 
 QColor Form1::色_RGB(int 色) {
     // The sixteen colours of the QBasic palette.
-    static constexpr int kPalette[16][3] = {
-        {0, 0, 0},     {0, 0, 128},     {0, 128, 0},     {0, 128, 128}, {128, 0, 0},     {128, 0, 128},
-        {128, 128, 0}, {192, 192, 192}, {128, 128, 128}, {0, 0, 255},   {0, 255, 0},     {0, 255, 255},
-        {255, 0, 0},   {255, 0, 255},   {255, 255, 0},   {255, 255, 255}};
+    static constexpr int kPalette[16][3] = {{0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
+                                            {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+                                            {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
+                                            {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255}};
     if (色 < 0 || 色 > 15) return QColor(0, 0, 0);
     return QColor(kPalette[色][0], kPalette[色][1], kPalette[色][2]);
 }

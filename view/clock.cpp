@@ -1,14 +1,14 @@
 // The two players' clocks and the 50 ms tick.
-#include "app/form1.h"
-
 #include <cmath>
+
+#include "app/form1.h"
 
 namespace {
 constexpr double kSecondsPerDay = 86400.0;
 // Far beyond any game (about 31 700 years), still exact in a long long.
 constexpr double kLongestShown = 1e12;
 struct ClockPlace {
-    int first_cell;          // three cells of row 10 from here
+    int first_cell;  // three cells of row 10 from here
     double shadow_x, main_x;
 };
 constexpr ClockPlace kManClock{13, 13.1, 13.0};

@@ -2,17 +2,16 @@
 
 #include <QFontDatabase>
 #include <QStringList>
-
 #include <cstdio>
 
 namespace {
 // In order of preference: the game's own face, other Mincho and serif faces,
 // then Gothic and sans-serif faces that carry Japanese.
 const char* const kPreferred[] = {
-    "IPAPMincho",       "IPAMincho",         "IPAexMincho",      "Noto Serif CJK JP", "Source Han Serif JP",
-    "Source Han Serif", "TakaoPMincho",      "TakaoMincho",      "Sazanami Mincho",   "IPAPGothic",
-    "IPAGothic",        "IPAexGothic",       "Noto Sans CJK JP", "Source Han Sans JP", "Source Han Sans",
-    "TakaoPGothic",     "TakaoGothic",       "VL PGothic",       "VL Gothic",         "Sazanami Gothic",
+    "IPAPMincho",       "IPAMincho",    "IPAexMincho",      "Noto Serif CJK JP",  "Source Han Serif JP",
+    "Source Han Serif", "TakaoPMincho", "TakaoMincho",      "Sazanami Mincho",    "IPAPGothic",
+    "IPAGothic",        "IPAexGothic",  "Noto Sans CJK JP", "Source Han Sans JP", "Source Han Sans",
+    "TakaoPGothic",     "TakaoGothic",  "VL PGothic",       "VL Gothic",          "Sazanami Gothic",
 };
 
 const char kNoFace[] =

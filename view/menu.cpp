@@ -1,8 +1,4 @@
 // The menu tree and the record-file panel.
-#include "app/form1.h"
-
-#include "view/board_view.h"
-
 #include <QAction>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -14,8 +10,10 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStyleOption>
-
 #include <functional>
+
+#include "app/form1.h"
+#include "view/board_view.h"
 
 namespace {
 // Panel geometry in twips: left, top, width, height.
@@ -30,8 +28,8 @@ constexpr TwipRect kDrive1{240, 360, 2535, 300};
 constexpr TwipRect kDir1{240, 600, 2535, 1710};
 constexpr TwipRect kFile1{240, 2280, 2535, 930};
 // Label1(0) .. Label1(3), from the bottom field up.
-constexpr TwipRect kLabel1[4] = {{120, 3120, 855, 255}, {120, 2880, 855, 255}, {120, 2640, 855, 255},
-                                 {120, 2400, 855, 255}};
+constexpr TwipRect kLabel1[4] = {
+    {120, 3120, 855, 255}, {120, 2880, 855, 255}, {120, 2640, 855, 255}, {120, 2400, 855, 255}};
 constexpr TwipRect kText1{960, 3120, 2295, 270};
 constexpr TwipRect kText2{960, 2400, 2295, 270};
 constexpr TwipRect kText3{960, 2640, 2295, 270};
@@ -146,7 +144,8 @@ void Form1::作成_メニュー() {
     bar->setStyle(style);
     // F10 opens the first menu, as on other desktop programs.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(f10, &QShortcut::activated, this, [this, bar] { bar->setActiveAction(mnu.TAIKYOKU->menuAction()); });
+    connect(f10, &QShortcut::activated, this,
+            [this, bar] { bar->setActiveAction(mnu.TAIKYOKU->menuAction()); });
 }
 
 void Form1::作成_パネル() {
@@ -183,15 +182,14 @@ void Form1::作成_パネル() {
     // font resolution would choose: the labels' texts fit their fixed boxes.
     QFont panel_font(text_font.family());
     panel_font.setPixelSize(kPanelFontPixels);
-    for (QWidget* w : std::initializer_list<QWidget*>{Drive1, Dir1, File1, Label1[0], Label1[1], Label1[2], Label1[3],
-                                                      Text1, Text2, Text3, Text4, Command1})
+    for (QWidget* w : std::initializer_list<QWidget*>{Drive1, Dir1, File1, Label1[0], Label1[1], Label1[2],
+                                                      Label1[3], Text1, Text2, Text3, Text4, Command1})
         w->setFont(panel_font);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     // Return in the file-name field is the RETURN button, as a user expects.
     connect(Text1, &QLineEdit::returnPressed, this, [this] { Command1_Click(); });
-    connect(File1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* it) { File1_Click(it->text()); });
+    connect(File1, &QListWidget::itemClicked, this, [this](QListWidgetItem* it) { File1_Click(it->text()); });
     connect(Drive1, &QComboBox::currentIndexChanged, this, [this](int) { Drive1_Change(); });
     connect(Dir1, &QListWidget::itemActivated, this, [this](QListWidgetItem*) { Dir1_Change(); });
     // Return on the chosen file loads it, as a click does.

@@ -1,7 +1,5 @@
 // The four display and sound options, their menu handlers and the settings
 // file Velmora.ini (Shift-JIS, CR LF) that keeps them between runs.
-#include "app/form1.h"
-
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -10,6 +8,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <QStringList>
+
+#include "app/form1.h"
 
 namespace {
 const QString kFileName = QStringLiteral("Velmora.ini");
@@ -28,7 +28,7 @@ struct BackgroundValue {
     int code;
 };
 constexpr BackgroundValue kBackgrounds[] = {
-    {"働", Form1::BG_MIDORI}, {"畳", Form1::BG_TATAMI}, {"竹", Form1::BG_TAKE},
+    {"働", Form1::BG_MIDORI}, {"畳", Form1::BG_TATAMI},  {"竹", Form1::BG_TAKE},
     {"宇宙", Form1::BG_UCHU}, {"煉瓦", Form1::BG_RENGA},
 };
 
@@ -198,7 +198,7 @@ void Form1::読込_環境設定ファイル() {
 void Form1::書込_環境設定ファイル() {
     QString text;
     const std::pair<QAction*, int> order[] = {
-        {mnu.MIDORI, BG_MIDORI}, {mnu.TAKE, BG_TAKE}, {mnu.TATAMI, BG_TATAMI},
+        {mnu.MIDORI, BG_MIDORI}, {mnu.TAKE, BG_TAKE},   {mnu.TATAMI, BG_TATAMI},
         {mnu.UCHU, BG_UCHU},     {mnu.RENGA, BG_RENGA},
     };
     for (const auto& [item, code] : order) {
@@ -220,12 +220,23 @@ void Form1::チェック設定(int IN_背景種類) {
     mnu.UCHU->setChecked(false);
     mnu.RENGA->setChecked(false);
     switch (IN_背景種類) {
-    case BG_MIDORI: mnu.MIDORI->setChecked(true); break;
-    case BG_TATAMI: mnu.TATAMI->setChecked(true); break;
-    case BG_TAKE: mnu.TAKE->setChecked(true); break;
-    case BG_UCHU: mnu.UCHU->setChecked(true); break;
-    case BG_RENGA: mnu.RENGA->setChecked(true); break;
-    default: break;
+        case BG_MIDORI:
+            mnu.MIDORI->setChecked(true);
+            break;
+        case BG_TATAMI:
+            mnu.TATAMI->setChecked(true);
+            break;
+        case BG_TAKE:
+            mnu.TAKE->setChecked(true);
+            break;
+        case BG_UCHU:
+            mnu.UCHU->setChecked(true);
+            break;
+        case BG_RENGA:
+            mnu.RENGA->setChecked(true);
+            break;
+        default:
+            break;
     }
 }
 

@@ -3,19 +3,18 @@
 // random-looking detail comes from a fixed seed: the same picture every run.
 #include "view/pictures.h"
 
-#include "app/form1.h"
-#include "view/face.h"
-
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#include "app/form1.h"
+#include "view/face.h"
 
 namespace {
 
@@ -84,8 +83,10 @@ void paint_wood(QPainter& p, double w, double h) {
         QPainterPath path;
         for (double y = -1; y <= h + 1; y += 1.0) {
             const double x = x0 + amp * std::sin(y * freq + phase);
-            if (y < 0) path.moveTo(x, y);
-            else path.lineTo(x, y);
+            if (y < 0)
+                path.moveTo(x, y);
+            else
+                path.lineTo(x, y);
         }
         p.setPen(QPen(QColor(160, 112, 58, alpha), r.uniform(0.5, 1.1)));
         p.setBrush(Qt::NoBrush);
@@ -102,7 +103,8 @@ QImage empty_square(qreal dpr) {
 }
 
 // The two characters of each rank's title, secretary first.
-const char* const kRankTitles[10] = {"", "秘書", "平員", "係長", "課長", "部長", "常務", "専務", "社長", "会長"};
+const char* const kRankTitles[10] = {"",     "秘書", "平員", "係長", "課長",
+                                     "部長", "常務", "専務", "社長", "会長"};
 
 // The minus player's piece: a pale yellow pentagon pointing up the screen,
 // the higher the rank the larger, with the title written top to bottom.
@@ -311,7 +313,8 @@ QImage logo(qreal dpr) {
     const double baseline = text_box.center().y() + (fm.ascent() - fm.descent()) / 2;
     auto letters = [&](QPointF origin) {
         for (int i = 0; i < word.size(); ++i)
-            p.drawText(origin + QPointF(fm.horizontalAdvance(word.left(i)) + kSpacing * i, 0), word.mid(i, 1));
+            p.drawText(origin + QPointF(fm.horizontalAdvance(word.left(i)) + kSpacing * i, 0),
+                       word.mid(i, 1));
     };
     p.setFont(f);
     p.setPen(QColor(0, 0, 0, 160));
@@ -350,15 +353,30 @@ QImage 作成_絵(int 駒種類, qreal dpr) {
         }
     }
     QImage img;
-    if (駒種類 == Form1::EMPTY) img = empty_square(dpr);
-    else if (駒種類 < 0) img = minus_piece(-駒種類, dpr);
-    else switch (駒種類) {
-        case Form1::PIC_LOGO: img = logo(dpr); break;
-        case Form1::BG_MIDORI: img = tile_work(dpr); break;
-        case Form1::BG_TATAMI: img = tile_tatami(dpr); break;
-        case Form1::BG_TAKE: img = tile_bamboo(dpr); break;
-        case Form1::BG_UCHU: img = tile_space(dpr); break;
-        default: img = tile_brick(dpr); break;
+    if (駒種類 == Form1::EMPTY)
+        img = empty_square(dpr);
+    else if (駒種類 < 0)
+        img = minus_piece(-駒種類, dpr);
+    else
+        switch (駒種類) {
+            case Form1::PIC_LOGO:
+                img = logo(dpr);
+                break;
+            case Form1::BG_MIDORI:
+                img = tile_work(dpr);
+                break;
+            case Form1::BG_TATAMI:
+                img = tile_tatami(dpr);
+                break;
+            case Form1::BG_TAKE:
+                img = tile_bamboo(dpr);
+                break;
+            case Form1::BG_UCHU:
+                img = tile_space(dpr);
+                break;
+            default:
+                img = tile_brick(dpr);
+                break;
         }
     return padded(std::move(img), size.width(), size.height());
 }

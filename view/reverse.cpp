@@ -1,8 +1,8 @@
 // Board reversal: the position turned about its centre, the hands exchanged.
-#include "app/form1.h"
-
 #include <cstring>
 #include <utility>
+
+#include "app/form1.h"
 
 namespace {
 const QString kRecordModeText = QStringLiteral("棋譜ﾓｰﾄﾞではできません");

@@ -44,16 +44,16 @@ using Samples = std::unique_ptr<Sint16[], SdlFree>;
 // through an SDL_AudioStream, which converts and resamples incrementally, so
 // only a few kilobytes of it are ever held.
 struct Stream {
-    int fd = -1;                // the library's own descriptor
-    off_t data_start = 0;       // the data chunk's first byte in the file
-    std::size_t data_bytes = 0;  // whole frames only
-    std::size_t next = 0;       // the next byte of the data to read
-    std::size_t held_back_bytes = 0;  // what the resampler keeps of the file's last frames
-    Uint8 silence = 0;          // the byte of silence in the file's format
-    bool drained = false;       // the end was reached without looping: what is left plays out
+    int fd = -1;                         // the library's own descriptor
+    off_t data_start = 0;                // the data chunk's first byte in the file
+    std::size_t data_bytes = 0;          // whole frames only
+    std::size_t next = 0;                // the next byte of the data to read
+    std::size_t held_back_bytes = 0;     // what the resampler keeps of the file's last frames
+    Uint8 silence = 0;                   // the byte of silence in the file's format
+    bool drained = false;                // the end was reached without looping: what is left plays out
     SDL_AudioStream* convert = nullptr;  // file format -> the device's float frames
-    std::vector<Uint8> read;    // one read of the file, whole frames
-    std::vector<float> piece;   // converted frames on their way into the mix
+    std::vector<Uint8> read;             // one read of the file, whole frames
+    std::vector<float> piece;            // converted frames on their way into the mix
     Stream() = default;
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
@@ -238,7 +238,8 @@ struct Decoded {
 std::size_t riff_image_size(const void* image) {
     const auto* p = static_cast<const unsigned char*>(image);
     if (std::memcmp(p, "RIFF", 4) != 0 || std::memcmp(p + 8, "WAVE", 4) != 0) return 0;
-    return (std::size_t{p[4]} | std::size_t{p[5]} << 8 | std::size_t{p[6]} << 16 | std::size_t{p[7]} << 24) + 8;
+    return (std::size_t{p[4]} | std::size_t{p[5]} << 8 | std::size_t{p[6]} << 16 | std::size_t{p[7]} << 24) +
+           8;
 }
 
 bool decode(const void* image, std::size_t size, Decoded& out) {
@@ -263,7 +264,8 @@ bool decode(const void* image, std::size_t size, Decoded& out) {
     // Frees the stream whatever happens.
     if (!SDL_LoadWAV_RW(rw, 1, &out.wave_format, &data, &out.bytes)) return false;
     out.data.reset(reinterpret_cast<Sint16*>(data));
-    if (out.wave_format.freq < kMinRate || out.wave_format.freq > kMaxRate || out.wave_format.channels == 0) return false;
+    if (out.wave_format.freq < kMinRate || out.wave_format.freq > kMaxRate || out.wave_format.channels == 0)
+        return false;
     const Uint32 frame = SDL_AUDIO_BITSIZE(out.wave_format.format) / 8u * out.wave_format.channels;
     if (frame == 0 || out.bytes / frame == 0) return false;
     out.bytes -= out.bytes % frame;  // whole frames only
@@ -277,13 +279,15 @@ bool decode(const void* image, std::size_t size, Decoded& out) {
 // loop point instead of silence and the seam stays smooth.
 bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     SDL_AudioCVT cvt;
-    const int built = SDL_BuildAudioCVT(&cvt, d.wave_format.format, d.wave_format.channels, d.wave_format.freq, kBufferFormat,
-                                        static_cast<Uint8>(channels), rate);
+    const int built =
+        SDL_BuildAudioCVT(&cvt, d.wave_format.format, d.wave_format.channels, d.wave_format.freq,
+                          kBufferFormat, static_cast<Uint8>(channels), rate);
     if (built < 0) return false;
     const std::size_t in_frame = SDL_AUDIO_BITSIZE(d.wave_format.format) / 8u * d.wave_format.channels;
     const std::size_t out_frame = sizeof(Sint16) * static_cast<std::size_t>(channels);
     const std::size_t frames = d.bytes / in_frame;
-    if (static_cast<double>(frames) * rate / d.wave_format.freq > static_cast<double>(kMaxFrames)) return false;
+    if (static_cast<double>(frames) * rate / d.wave_format.freq > static_cast<double>(kMaxFrames))
+        return false;
     if (built == 0) {  // already in the buffer's format
         b.samples = std::move(d.data);
         b.frames = frames;
@@ -317,8 +321,8 @@ bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     const std::size_t got = static_cast<std::size_t>(cvt.len_cvt) / out_frame;
     const double ratio = static_cast<double>(rate) / d.wave_format.freq;
     const std::size_t first = static_cast<std::size_t>(std::llround(static_cast<double>(wrap) * ratio));
-    std::size_t keep = resampling ? static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio))
-                                  : frames;
+    std::size_t keep =
+        resampling ? static_cast<std::size_t>(std::llround(static_cast<double>(frames) * ratio)) : frames;
     if (first >= got) return false;
     keep = std::min(keep, got - first);
     if (keep == 0) return false;
@@ -352,7 +356,8 @@ void start(Buffer& b, bool loop) {
 }
 
 std::uint32_t le32(const unsigned char* p) {
-    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+    return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+           std::uint32_t{p[3]} << 24;
 }
 unsigned le16(const unsigned char* p) { return unsigned{p[0]} | unsigned{p[1]} << 8; }
 
@@ -396,7 +401,8 @@ std::unique_ptr<Stream> open_stream(int fd, std::size_t size, int channels, int 
         }
         pos += 8 + length + (length & 1);
     }
-    if (data_at == 0 || fmt_len < 16 || data_at > kMaxStreamHeader || data_at + data_len > claimed) return nullptr;
+    if (data_at == 0 || fmt_len < 16 || data_at > kMaxStreamHeader || data_at + data_len > claimed)
+        return nullptr;
 
     std::vector<unsigned char> image(data_at);
     if (!read_at(fd, image.data(), data_at, 0)) return nullptr;

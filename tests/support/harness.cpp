@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <algorithm>
 
 const int kStartBoard[10][10] = {

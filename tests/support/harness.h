@@ -3,16 +3,15 @@
 // a private working folder. Every scenario can be replayed and asserted on.
 #pragma once
 
-#include "app/form1.h"
-
 #include <QString>
 #include <QTemporaryDir>
-
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "app/form1.h"
 
 struct Harness {
     struct Message {
@@ -20,7 +19,7 @@ struct Harness {
         int buttons = 0, icon = 0;
     };
     struct SoundCall {
-        std::string function;   // "dsPlay", "dsPlayLooping", "dsStop", "dsFree", ...
+        std::string function;  // "dsPlay", "dsPlayLooping", "dsStop", "dsFree", ...
         std::intptr_t handle = 0;
     };
 
@@ -31,7 +30,7 @@ struct Harness {
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
 
-    QTemporaryDir dir;          // the working folder while the form lives
+    QTemporaryDir dir;  // the working folder while the form lives
     QString old_cwd;
     std::unique_ptr<Form1> form;
     Form1& f() { return *form; }
@@ -39,15 +38,15 @@ struct Harness {
     // The day clock, in seconds since midnight; waits advance it.
     double now = 10 * 3600.0;
     std::vector<Message> messages;
-    std::deque<int> answers;    // answers for Yes/No boxes (ID_YES when empty)
+    std::deque<int> answers;  // answers for Yes/No boxes (ID_YES when empty)
     // The window's own message box, for tests of what the user really sees.
     std::function<int(const QString&, const QString&, int, int)> real_msgbox;
     std::vector<SoundCall> sound_calls;
     // One line per message box and per sound played, in order:
     //   "msg <text>|<title>"  and  "play <name>", "loop <name>", "stop <name>"
     std::vector<std::string> events;
-    bool library_starts = true; // what the fake dsInitialize answers
-    int waits_ms = 0;           // total time spent in idle()
+    bool library_starts = true;  // what the fake dsInitialize answers
+    int waits_ms = 0;            // total time spent in idle()
 
     // The fake library's handle names, for readable events.
     std::string sound_name(std::intptr_t h) const;

@@ -1,6 +1,6 @@
-#include <QApplication>
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <cstdlib>
 
 // Under LeakSanitizer: the caches the font libraries and Qt keep until the
@@ -9,7 +9,8 @@
 // sound's start-up thread), nor what the X11 platform and D-Bus keep for the
 // checks on a real X server.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libQt6Core\nleak:libSDL2\nleak:libdbus-1\nleak:libQt6XcbQpa\nleak:libQt6DBus\nleak:libxcb\n";
+    return "leak:libfontconfig\nleak:libfreetype\nleak:libQt6Gui\nleak:libQt6Core\nleak:libSDL2\nleak:"
+           "libdbus-1\nleak:libQt6XcbQpa\nleak:libQt6DBus\nleak:libxcb\n";
 }
 
 int main(int argc, char** argv) {
