@@ -15,6 +15,7 @@
 #include "app/form1.h"
 #include "app/startup_marks.h"
 #include "app/system_files.h"
+#include "sound/lib/velmora.h"
 
 namespace {
 const QString kLibraryTitle = QStringLiteral("Velmora.dll");
@@ -230,6 +231,9 @@ SoundFile Module1::load_file(const SoundLibrary& lib, SoundLibrary::Handle conte
 void SoundHead::start(const QString& library_file) {
     if (begun) return;
     begun = true;
+    // The library names the program to the sound server through the
+    // environment; set here, while no other thread can be reading it.
+    velmora_sound_environment();
     worker = std::thread([this, library_file] { run(library_file); });
 }
 

@@ -5,6 +5,13 @@
 // guards the tables and the play positions; the audio callback holds it for
 // one chunk of mixing (and the read of a streamed file that chunk needs), the
 // calls only for a lookup and a flag.
+//
+// Each context has a keeper thread that holds the device only while a sound
+// plays: it opens the device when one is asked for and closes it a while
+// after the last has ended. Opening, pausing and closing a device go through
+// a second mutex, taken before the first and never while it is held: SDL's
+// callback runs under SDL's own lock and takes the first, so the first held
+// around an SDL call that takes SDL's lock could deadlock.
 #include "velmora.h"
 
 #include <SDL.h>
@@ -14,10 +21,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -85,18 +95,42 @@ constexpr std::size_t kMaxStreamHeader = 65536;
 // The frames of the file that SDL's reader checks along with the header.
 constexpr std::size_t kStreamProbeFrames = 16;
 
+// The program's name in the sound server's mixer.
+constexpr char kProgramName[] = "Velmora";
+// The device's callback size in frames. The sound server's buffer for the
+// stream is as long (SDL asks it so): long enough that a loaded machine does
+// not starve the stream, short enough that an effect is heard with its move.
+constexpr int kDeviceFrames = 2048;
+// How long the device stays open after the last sound has ended: a click
+// that follows soon after finds it running.
+constexpr std::chrono::milliseconds kHoldAfterSound{1000};
+// After the device failed to open, how long before the keeper tries again
+// for music that is still on.
+constexpr std::chrono::milliseconds kRetryOpen{2000};
+
+using Clock = std::chrono::steady_clock;
+
 struct Context {
-    SDL_AudioDeviceID device = 0;
+    SDL_AudioDeviceID device = 0;  // 0 while the device is closed
     int rate = 0;
     int channels = 0;
-    bool manual = false;  // a test runs the mixer itself
+    bool manual = false;              // a test runs the mixer itself
+    bool ending = false;              // dsTerminate: the keeper leaves
+    Clock::time_point quiet_since{};  // the keeper saw nothing playing then
     std::vector<intptr_t> buffers;
+    std::thread keeper;
 };
 
-std::mutex g_lock;
+// The tables and their locks are never destroyed: a keeper or an audio
+// callback may still be running while the process exits.
+std::mutex& g_lock = *new std::mutex;
+// Wakes the keepers: a sound was asked for, stopped, or ended (under g_lock).
+std::condition_variable& g_wake = *new std::condition_variable;
+// Serialises opening, pausing and closing devices; taken before g_lock.
+std::mutex& g_device_lock = *new std::mutex;
 intptr_t g_next_handle = 0;
-std::unordered_map<intptr_t, Context> g_contexts;
-std::unordered_map<intptr_t, std::unique_ptr<Buffer>> g_buffers;
+auto& g_contexts = *new std::unordered_map<intptr_t, Context>;
+auto& g_buffers = *new std::unordered_map<intptr_t, std::unique_ptr<Buffer>>;
 
 intptr_t new_handle() {
     // Never 0, never reused.
@@ -216,6 +250,14 @@ void mix(const Context& ctx, float* out, std::size_t frames) {
     for (std::size_t i = 0; i < frames * ch; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 
+// Whether a buffer of `c` plays. Called with g_lock held.
+bool sounding(const Context& c) {
+    return std::any_of(c.buffers.begin(), c.buffers.end(), [](intptr_t h) {
+        auto it = g_buffers.find(h);
+        return it != g_buffers.end() && it->second->playing;
+    });
+}
+
 void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
     const intptr_t handle = reinterpret_cast<intptr_t>(userdata);
     std::memset(stream, 0, static_cast<std::size_t>(len));
@@ -224,6 +266,94 @@ void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
     if (it == g_contexts.end() || it->second.manual) return;
     const std::size_t frames = static_cast<std::size_t>(len) / (sizeof(float) * it->second.channels);
     mix(it->second, reinterpret_cast<float*>(stream), frames);
+    // The last sound has ended: the keeper starts counting.
+    if (it->second.quiet_since == Clock::time_point{} && !sounding(it->second)) g_wake.notify_all();
+}
+
+// Opens the default device for `handle`'s callback. `rate` and `channels` 0
+// take what the device offers; otherwise SDL converts to them, as the
+// context's buffers were made for them.
+SDL_AudioDeviceID open_device(intptr_t handle, int rate, int channels, SDL_AudioSpec& have) {
+    SDL_AudioSpec want{};
+    want.freq = rate > 0 ? rate : 44100;
+    want.format = AUDIO_F32SYS;
+    want.channels = static_cast<Uint8>(channels > 0 ? channels : 2);
+    want.samples = kDeviceFrames;
+    want.callback = audio_callback;
+    want.userdata = reinterpret_cast<void*>(handle);
+    const int changes = rate > 0 ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE;
+    const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, changes);
+    if (dev != 0 && (have.freq <= 0 || have.channels == 0)) {
+        SDL_CloseAudioDevice(dev);
+        return 0;
+    }
+    return dev;
+}
+
+// The keeper of `handle`'s device: opens it while a sound plays, closes it
+// kHoldAfterSound after the last has ended. Leaves when the context ends or
+// a test takes the mixer over.
+void keep_device(intptr_t handle) {
+    std::unique_lock<std::mutex> lock(g_lock);
+    for (;;) {
+        auto it = g_contexts.find(handle);
+        if (it == g_contexts.end() || it->second.ending || it->second.manual) return;
+        Context& c = it->second;
+        const bool playing = sounding(c);
+        if (playing) c.quiet_since = Clock::time_point{};
+        if (playing && c.device == 0) {
+            const int rate = c.rate, channels = c.channels;
+            lock.unlock();
+            std::unique_lock<std::mutex> device_lock(g_device_lock);
+            SDL_AudioSpec have{};
+            const SDL_AudioDeviceID dev = open_device(handle, rate, channels, have);
+            lock.lock();
+            it = g_contexts.find(handle);
+            const bool wanted = it != g_contexts.end() && !it->second.ending && !it->second.manual;
+            if (dev != 0 && wanted) {
+                it->second.device = dev;
+                lock.unlock();
+                SDL_PauseAudioDevice(dev, 0);
+                lock.lock();
+                continue;
+            }
+            if (dev != 0) {
+                lock.unlock();
+                SDL_CloseAudioDevice(dev);
+                return;
+            }
+            device_lock.unlock();
+            if (!wanted) return;
+            // No device now: the effects asked for are dropped (they would
+            // come late), music still on is tried again in a while.
+            for (intptr_t h : it->second.buffers) {
+                auto b = g_buffers.find(h);
+                if (b != g_buffers.end() && !b->second->looping) b->second->playing = false;
+            }
+            g_wake.wait_for(lock, kRetryOpen);
+            continue;
+        }
+        if (!playing && c.device != 0) {
+            const Clock::time_point now = Clock::now();
+            if (c.quiet_since == Clock::time_point{}) c.quiet_since = now;
+            const Clock::time_point close_at = c.quiet_since + kHoldAfterSound;
+            if (now < close_at) {
+                g_wake.wait_until(lock, close_at);
+                continue;
+            }
+            const SDL_AudioDeviceID dev = c.device;
+            c.device = 0;
+            lock.unlock();
+            {
+                // Closing waits for the callback to finish, so g_lock is free.
+                std::lock_guard<std::mutex> device_lock(g_device_lock);
+                SDL_CloseAudioDevice(dev);
+            }
+            lock.lock();
+            continue;
+        }
+        g_wake.wait(lock);
+    }
 }
 
 // A wave image decoded by SDL: its own samples, in the file's format.
@@ -337,12 +467,15 @@ bool convert(Decoded& d, int channels, int rate, bool circular, Buffer& b) {
     return true;
 }
 
+// Runs `f` on the buffer and wakes the keepers, who open or let go of the
+// device as the change asks.
 template <class F>
 intptr_t with_buffer(intptr_t handle, F f) {
     std::lock_guard<std::mutex> lock(g_lock);
     auto it = g_buffers.find(handle);
     if (it == g_buffers.end()) return 0;
     f(*it->second);
+    g_wake.notify_all();
     return 1;
 }
 
@@ -480,23 +613,24 @@ intptr_t dsInitialize(intptr_t) {
     // would only queue a quit event nobody reads: the program could then no
     // longer be interrupted or terminated. The host program keeps its signals.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    // The name the sound server shows for the client and the stream. SDL's
+    // PulseAudio driver reads the role from the environment only.
+    SDL_SetHint(SDL_HINT_APP_NAME, kProgramName);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, kProgramName);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, kProgramName);
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, VELMORA_SOUND_ROLE);
+    velmora_sound_environment();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
     intptr_t handle;
     {
         std::lock_guard<std::mutex> lock(g_lock);
         handle = new_handle();
     }
-    SDL_AudioSpec want{}, have{};
-    want.freq = 44100;
-    want.format = AUDIO_F32SYS;
-    want.channels = 2;
-    want.samples = 1024;
-    want.callback = audio_callback;
-    want.userdata = reinterpret_cast<void*>(handle);
-    const SDL_AudioDeviceID dev =
-        SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (dev == 0 || have.freq <= 0 || have.channels == 0) {
-        if (dev) SDL_CloseAudioDevice(dev);
+    std::unique_lock<std::mutex> device_lock(g_device_lock);
+    SDL_AudioSpec have{};
+    const SDL_AudioDeviceID dev = open_device(handle, 0, 0, have);
+    if (dev == 0) {
+        device_lock.unlock();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return 0;
     }
@@ -506,6 +640,7 @@ intptr_t dsInitialize(intptr_t) {
         c.device = dev;
         c.rate = have.freq;
         c.channels = have.channels;
+        c.keeper = std::thread(keep_device, handle);
     }
     SDL_PauseAudioDevice(dev, 0);
     return handle;
@@ -586,6 +721,17 @@ intptr_t dsFree(intptr_t buffer) {
 }
 
 intptr_t dsTerminate(intptr_t context) {
+    std::thread keeper;
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        auto it = g_contexts.find(context);
+        if (it == g_contexts.end() || it->second.ending) return 0;
+        it->second.ending = true;
+        keeper = std::move(it->second.keeper);
+        g_wake.notify_all();
+    }
+    // The keeper closes no device after this: one it was opening it closes itself.
+    if (keeper.joinable()) keeper.join();
     SDL_AudioDeviceID dev;
     std::vector<std::unique_ptr<Buffer>> gone;
     {
@@ -602,22 +748,39 @@ intptr_t dsTerminate(intptr_t context) {
         g_contexts.erase(it);
     }
     // Closing waits for the callback to finish, so it must not hold the lock.
-    SDL_CloseAudioDevice(dev);
+    if (dev != 0) {
+        std::lock_guard<std::mutex> device_lock(g_device_lock);
+        SDL_CloseAudioDevice(dev);
+    }
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return 1;
 }
 
 intptr_t dsDebugMixFrames(intptr_t context, intptr_t frames, float* out) {
     if (frames < 0) return 0;
-    SDL_AudioDeviceID dev;
+    std::thread keeper;
+    SDL_AudioDeviceID dev = 0;
     {
         std::lock_guard<std::mutex> lock(g_lock);
         auto it = g_contexts.find(context);
-        if (it == g_contexts.end()) return 0;
-        it->second.manual = true;
-        dev = it->second.device;
+        if (it == g_contexts.end() || it->second.ending) return 0;
+        if (!it->second.manual) {
+            // The test owns the mixer from now on: no device, no keeper.
+            it->second.manual = true;
+            keeper = std::move(it->second.keeper);
+            g_wake.notify_all();
+        }
     }
-    SDL_PauseAudioDevice(dev, 1);
+    if (keeper.joinable()) {
+        keeper.join();
+        std::lock_guard<std::mutex> device_lock(g_device_lock);
+        {
+            std::lock_guard<std::mutex> lock(g_lock);
+            auto it = g_contexts.find(context);
+            if (it != g_contexts.end()) std::swap(dev, it->second.device);
+        }
+        if (dev != 0) SDL_CloseAudioDevice(dev);
+    }
     std::lock_guard<std::mutex> lock(g_lock);
     auto it = g_contexts.find(context);
     if (it == g_contexts.end()) return 0;

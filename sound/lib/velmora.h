@@ -6,10 +6,28 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <stdlib.h>
 #ifdef __cplusplus
 extern "C" {
 #endif
 #define VELMORA_API __attribute__((visibility("default")))
+
+// What the sound server shows for the program: the desktop entry's icon and
+// the role of a game, which lets a desktop apply its policies for games.
+#define VELMORA_SOUND_ICON_NAME "org.example.Velmora"
+#define VELMORA_SOUND_ROLE "game"
+
+// Puts the icon name and the role in the environment, where PulseAudio's
+// client library (which SDL uses, with PulseAudio or with PipeWire's server
+// for PulseAudio clients) takes them when the library connects, leaving a
+// value the user set. dsInitialize calls it; a host that starts the
+// library on a thread of its own while other threads run calls it first,
+// before those threads start, since changing the environment is not safe
+// while another thread reads it.
+static inline void velmora_sound_environment(void) {
+    setenv("PULSE_PROP_application.icon_name", VELMORA_SOUND_ICON_NAME, 0);
+    setenv("PULSE_PROP_media.role", VELMORA_SOUND_ROLE, 0);
+}
 
 // Create flags. An effect restarts from its beginning on every play; a buffer
 // without DS_EFFECT (the music) keeps going when it is asked to play while it
@@ -18,7 +36,13 @@ extern "C" {
 #define DS_EFFECT 2
 
 // Opens the audio device (the window is not needed) and returns a context,
-// 0 when there is no audio.
+// 0 when there is no audio. The device is held only while something plays:
+// about a second after the last sound has ended it is closed, so the sound
+// server can let the card sleep, and the next sound opens it again.
+//
+// The program is named to the sound server as "Velmora" through SDL's hints,
+// and by the sound server's properties taken from the environment where the
+// server's client library reads them (see velmora_sound_environment).
 VELMORA_API intptr_t dsInitialize(intptr_t window);
 // A buffer from a whole wave-file image, header included. The length is taken
 // from the RIFF header, so the image must really be that long; prefer
