@@ -5,6 +5,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libsdl2-dev
+  pulseaudio pulseaudio-utils libpulse-dev
   fonts-ipafont-mincho
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
