@@ -6,9 +6,10 @@
 // one chunk of mixing (and the read of a streamed file that chunk needs), the
 // calls only for a lookup and a flag.
 //
-// Each context has a keeper thread that holds the device only while a sound
-// plays: it opens the device when one is asked for and closes it a while
-// after the last has ended. Opening, pausing and closing a device go through
+// Each context plays its music and its effects through two devices, and has
+// a keeper thread that holds each only while a sound of its kind plays: it
+// opens the device when one is asked for and closes it a while after the
+// last has ended. Opening, pausing and closing a device go through
 // a second mutex, taken before the first and never while it is held: SDL's
 // callback runs under SDL's own lock and takes the first, so the first held
 // around an SDL call that takes SDL's lock could deadlock.
@@ -97,32 +98,36 @@ constexpr std::size_t kStreamProbeFrames = 16;
 
 // The program's name in the sound server's mixer.
 constexpr char kProgramName[] = "Velmora";
-// The device's callback size in frames. The sound server's buffer for the
-// stream is as long (SDL asks it so): long enough that a loaded machine does
-// not starve the stream, short enough that an effect is heard with its move.
-constexpr int kDeviceFrames = 2048;
-// How long the device stays open after the last sound has ended: a click
-// that follows soon after finds it running.
+
+// The music and the effects play through devices of their own (two streams
+// at the sound server), each with a buffer of its own length. The server's
+// buffer for a stream is as long as the device's (SDL asks it so): the
+// music's is long, so that a loaded machine does not starve it, and switching
+// it on or off is late by at most that; the effects' is short, so that a
+// click is heard with its move.
+enum Lane { kMusicLane, kEffectLane, kLanes };
+constexpr Uint16 kLaneFrames[kLanes] = {8192, 1024};
+// How long a device stays open after the last sound of its lane has ended: a
+// click that follows soon after finds it running.
 constexpr std::chrono::milliseconds kHoldAfterSound{1000};
-// After the device failed to open, how long before the keeper tries again
-// for music that is still on.
+// After a device failed to open, how long before the keeper tries again for
+// music that is still on.
 constexpr std::chrono::milliseconds kRetryOpen{2000};
 
 using Clock = std::chrono::steady_clock;
 
 struct Context {
-    SDL_AudioDeviceID device = 0;  // 0 while the device is closed
+    SDL_AudioDeviceID device[kLanes] = {};  // 0 while the lane's device is closed
     int rate = 0;
     int channels = 0;
-    bool manual = false;              // a test runs the mixer itself
-    bool ending = false;              // dsTerminate: the keeper leaves
-    Clock::time_point quiet_since{};  // the keeper saw nothing playing then
+    bool manual = false;                         // a test runs the mixer itself
+    bool ending = false;                         // dsTerminate: the keeper leaves
+    Clock::time_point quiet_since[kLanes] = {};  // the keeper saw the lane silent then
+    Clock::time_point retry_at[kLanes] = {};     // a device that failed to open is tried again then
     std::vector<intptr_t> buffers;
     std::thread keeper;
 };
 
-// The tables and their locks are never destroyed: a keeper or an audio
-// callback may still be running while the process exits.
 std::mutex& g_lock = *new std::mutex;
 // Wakes the keepers: a sound was asked for, stopped, or ended (under g_lock).
 std::condition_variable& g_wake = *new std::condition_variable;
@@ -213,14 +218,18 @@ void mix_stream(std::size_t ch, Buffer& b, float* out, std::size_t frames) {
     }
 }
 
-// Adds `frames` frames of every playing buffer of `ctx` to `out` (zeroed by
-// the caller), then clips. Called with g_lock held.
-void mix(const Context& ctx, float* out, std::size_t frames) {
+Lane lane_of(const Buffer& b) { return (b.flags & DS_EFFECT) != 0 ? kEffectLane : kMusicLane; }
+
+// Adds `frames` frames of every playing buffer of `ctx` in `lane` (kLanes:
+// all of them) to `out` (zeroed by the caller), then clips. Called with
+// g_lock held.
+void mix(const Context& ctx, int lane, float* out, std::size_t frames) {
     const std::size_t ch = static_cast<std::size_t>(ctx.channels);
     for (intptr_t h : ctx.buffers) {
         auto it = g_buffers.find(h);
         if (it == g_buffers.end()) continue;
         Buffer& b = *it->second;
+        if (lane != kLanes && lane_of(b) != lane) continue;
         if (b.stream) {
             if (b.playing) mix_stream(ch, b, out, frames);
             continue;
@@ -250,37 +259,43 @@ void mix(const Context& ctx, float* out, std::size_t frames) {
     for (std::size_t i = 0; i < frames * ch; ++i) out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }
 
-// Whether a buffer of `c` plays. Called with g_lock held.
-bool sounding(const Context& c) {
-    return std::any_of(c.buffers.begin(), c.buffers.end(), [](intptr_t h) {
+// Whether a buffer of `c` in `lane` plays. Called with g_lock held.
+bool sounding(const Context& c, int lane) {
+    return std::any_of(c.buffers.begin(), c.buffers.end(), [lane](intptr_t h) {
         auto it = g_buffers.find(h);
-        return it != g_buffers.end() && it->second->playing;
+        return it != g_buffers.end() && it->second->playing && lane_of(*it->second) == lane;
     });
 }
 
+// A device's callback is told its context and lane in one pointer.
+void* device_tag(intptr_t handle, int lane) { return reinterpret_cast<void*>(handle * kLanes + lane); }
+
 void SDLCALL audio_callback(void* userdata, Uint8* stream, int len) {
-    const intptr_t handle = reinterpret_cast<intptr_t>(userdata);
+    const intptr_t tag = reinterpret_cast<intptr_t>(userdata);
+    const intptr_t handle = tag / kLanes;
+    const int lane = static_cast<int>(tag % kLanes);
     std::memset(stream, 0, static_cast<std::size_t>(len));
     std::lock_guard<std::mutex> lock(g_lock);
     auto it = g_contexts.find(handle);
     if (it == g_contexts.end() || it->second.manual) return;
     const std::size_t frames = static_cast<std::size_t>(len) / (sizeof(float) * it->second.channels);
-    mix(it->second, reinterpret_cast<float*>(stream), frames);
-    // The last sound has ended: the keeper starts counting.
-    if (it->second.quiet_since == Clock::time_point{} && !sounding(it->second)) g_wake.notify_all();
+    mix(it->second, lane, reinterpret_cast<float*>(stream), frames);
+    // The lane's last sound has ended: the keeper starts counting.
+    if (it->second.quiet_since[lane] == Clock::time_point{} && !sounding(it->second, lane))
+        g_wake.notify_all();
 }
 
-// Opens the default device for `handle`'s callback. `rate` and `channels` 0
+// Opens the default device for `lane` of `handle`. `rate` and `channels` 0
 // take what the device offers; otherwise SDL converts to them, as the
-// context's buffers were made for them.
-SDL_AudioDeviceID open_device(intptr_t handle, int rate, int channels, SDL_AudioSpec& have) {
+// context's buffers were made for them. Called with g_device_lock held.
+SDL_AudioDeviceID open_device(intptr_t handle, int lane, int rate, int channels, SDL_AudioSpec& have) {
     SDL_AudioSpec want{};
     want.freq = rate > 0 ? rate : 44100;
     want.format = AUDIO_F32SYS;
     want.channels = static_cast<Uint8>(channels > 0 ? channels : 2);
-    want.samples = kDeviceFrames;
+    want.samples = kLaneFrames[lane];
     want.callback = audio_callback;
-    want.userdata = reinterpret_cast<void*>(handle);
+    want.userdata = device_tag(handle, lane);
     const int changes = rate > 0 ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE;
     const SDL_AudioDeviceID dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, changes);
     if (dev != 0 && (have.freq <= 0 || have.channels == 0)) {
@@ -290,28 +305,46 @@ SDL_AudioDeviceID open_device(intptr_t handle, int rate, int channels, SDL_Audio
     return dev;
 }
 
-// The keeper of `handle`'s device: opens it while a sound plays, closes it
-// kHoldAfterSound after the last has ended. Leaves when the context ends or
-// a test takes the mixer over.
-void keep_device(intptr_t handle) {
+// The keeper of `handle`'s devices: opens a lane's device while a sound of
+// the lane plays, closes it kHoldAfterSound after the lane's last sound has
+// ended. Leaves when the context ends or a test takes the mixer over.
+void keep_devices(intptr_t handle) {
     std::unique_lock<std::mutex> lock(g_lock);
     for (;;) {
         auto it = g_contexts.find(handle);
         if (it == g_contexts.end() || it->second.ending || it->second.manual) return;
         Context& c = it->second;
-        const bool playing = sounding(c);
-        if (playing) c.quiet_since = Clock::time_point{};
-        if (playing && c.device == 0) {
+        const Clock::time_point now = Clock::now();
+        int open = -1, close = -1;
+        Clock::time_point wake_at = Clock::time_point::max();
+        for (int lane = 0; lane < kLanes; ++lane) {
+            if (sounding(c, lane)) {
+                c.quiet_since[lane] = Clock::time_point{};
+                if (c.device[lane] != 0) continue;
+                if (now >= c.retry_at[lane])
+                    open = lane;
+                else
+                    wake_at = std::min(wake_at, c.retry_at[lane]);
+            } else if (c.device[lane] != 0) {
+                if (c.quiet_since[lane] == Clock::time_point{}) c.quiet_since[lane] = now;
+                const Clock::time_point close_at = c.quiet_since[lane] + kHoldAfterSound;
+                if (now >= close_at)
+                    close = lane;
+                else
+                    wake_at = std::min(wake_at, close_at);
+            }
+        }
+        if (open >= 0) {
             const int rate = c.rate, channels = c.channels;
             lock.unlock();
             std::unique_lock<std::mutex> device_lock(g_device_lock);
             SDL_AudioSpec have{};
-            const SDL_AudioDeviceID dev = open_device(handle, rate, channels, have);
+            const SDL_AudioDeviceID dev = open_device(handle, open, rate, channels, have);
             lock.lock();
             it = g_contexts.find(handle);
             const bool wanted = it != g_contexts.end() && !it->second.ending && !it->second.manual;
             if (dev != 0 && wanted) {
-                it->second.device = dev;
+                it->second.device[open] = dev;
                 lock.unlock();
                 SDL_PauseAudioDevice(dev, 0);
                 lock.lock();
@@ -328,21 +361,15 @@ void keep_device(intptr_t handle) {
             // come late), music still on is tried again in a while.
             for (intptr_t h : it->second.buffers) {
                 auto b = g_buffers.find(h);
-                if (b != g_buffers.end() && !b->second->looping) b->second->playing = false;
+                if (b != g_buffers.end() && lane_of(*b->second) == open && !b->second->looping)
+                    b->second->playing = false;
             }
-            g_wake.wait_for(lock, kRetryOpen);
+            it->second.retry_at[open] = Clock::now() + kRetryOpen;
             continue;
         }
-        if (!playing && c.device != 0) {
-            const Clock::time_point now = Clock::now();
-            if (c.quiet_since == Clock::time_point{}) c.quiet_since = now;
-            const Clock::time_point close_at = c.quiet_since + kHoldAfterSound;
-            if (now < close_at) {
-                g_wake.wait_until(lock, close_at);
-                continue;
-            }
-            const SDL_AudioDeviceID dev = c.device;
-            c.device = 0;
+        if (close >= 0) {
+            const SDL_AudioDeviceID dev = c.device[close];
+            c.device[close] = 0;
             lock.unlock();
             {
                 // Closing waits for the callback to finish, so g_lock is free.
@@ -352,8 +379,27 @@ void keep_device(intptr_t handle) {
             lock.lock();
             continue;
         }
-        g_wake.wait(lock);
+        if (wake_at == Clock::time_point::max())
+            g_wake.wait(lock);
+        else
+            g_wake.wait_until(lock, wake_at);
     }
+}
+
+// Takes every device of `c` (called with g_lock held); the caller closes
+// them with g_device_lock held and g_lock free.
+std::vector<SDL_AudioDeviceID> take_devices(Context& c) {
+    std::vector<SDL_AudioDeviceID> taken;
+    for (SDL_AudioDeviceID& d : c.device) {
+        if (d != 0) taken.push_back(d);
+        d = 0;
+    }
+    return taken;
+}
+
+void close_devices(const std::vector<SDL_AudioDeviceID>& devices) {
+    std::lock_guard<std::mutex> device_lock(g_device_lock);
+    for (SDL_AudioDeviceID d : devices) SDL_CloseAudioDevice(d);
 }
 
 // A wave image decoded by SDL: its own samples, in the file's format.
@@ -626,9 +672,10 @@ intptr_t dsInitialize(intptr_t) {
         std::lock_guard<std::mutex> lock(g_lock);
         handle = new_handle();
     }
+    // The music's device opens first and sets the rate every buffer is made for.
     std::unique_lock<std::mutex> device_lock(g_device_lock);
     SDL_AudioSpec have{};
-    const SDL_AudioDeviceID dev = open_device(handle, 0, 0, have);
+    const SDL_AudioDeviceID dev = open_device(handle, kMusicLane, 0, 0, have);
     if (dev == 0) {
         device_lock.unlock();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -637,10 +684,10 @@ intptr_t dsInitialize(intptr_t) {
     {
         std::lock_guard<std::mutex> lock(g_lock);
         Context& c = g_contexts[handle];
-        c.device = dev;
+        c.device[kMusicLane] = dev;
         c.rate = have.freq;
         c.channels = have.channels;
-        c.keeper = std::thread(keep_device, handle);
+        c.keeper = std::thread(keep_devices, handle);
     }
     SDL_PauseAudioDevice(dev, 0);
     return handle;
@@ -732,13 +779,13 @@ intptr_t dsTerminate(intptr_t context) {
     }
     // The keeper closes no device after this: one it was opening it closes itself.
     if (keeper.joinable()) keeper.join();
-    SDL_AudioDeviceID dev;
+    std::vector<SDL_AudioDeviceID> devices;
     std::vector<std::unique_ptr<Buffer>> gone;
     {
         std::lock_guard<std::mutex> lock(g_lock);
         auto it = g_contexts.find(context);
         if (it == g_contexts.end()) return 0;
-        dev = it->second.device;
+        devices = take_devices(it->second);
         for (intptr_t h : it->second.buffers) {
             auto b = g_buffers.find(h);
             if (b == g_buffers.end()) continue;
@@ -748,10 +795,7 @@ intptr_t dsTerminate(intptr_t context) {
         g_contexts.erase(it);
     }
     // Closing waits for the callback to finish, so it must not hold the lock.
-    if (dev != 0) {
-        std::lock_guard<std::mutex> device_lock(g_device_lock);
-        SDL_CloseAudioDevice(dev);
-    }
+    close_devices(devices);
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return 1;
 }
@@ -759,7 +803,6 @@ intptr_t dsTerminate(intptr_t context) {
 intptr_t dsDebugMixFrames(intptr_t context, intptr_t frames, float* out) {
     if (frames < 0) return 0;
     std::thread keeper;
-    SDL_AudioDeviceID dev = 0;
     {
         std::lock_guard<std::mutex> lock(g_lock);
         auto it = g_contexts.find(context);
@@ -773,20 +816,20 @@ intptr_t dsDebugMixFrames(intptr_t context, intptr_t frames, float* out) {
     }
     if (keeper.joinable()) {
         keeper.join();
-        std::lock_guard<std::mutex> device_lock(g_device_lock);
+        std::vector<SDL_AudioDeviceID> devices;
         {
             std::lock_guard<std::mutex> lock(g_lock);
             auto it = g_contexts.find(context);
-            if (it != g_contexts.end()) std::swap(dev, it->second.device);
+            if (it != g_contexts.end()) devices = take_devices(it->second);
         }
-        if (dev != 0) SDL_CloseAudioDevice(dev);
+        close_devices(devices);
     }
     std::lock_guard<std::mutex> lock(g_lock);
     auto it = g_contexts.find(context);
     if (it == g_contexts.end()) return 0;
     const std::size_t n = static_cast<std::size_t>(frames);
     std::vector<float> mixed(n * static_cast<std::size_t>(it->second.channels), 0.0f);
-    mix(it->second, mixed.data(), n);
+    mix(it->second, kLanes, mixed.data(), n);
     if (out) std::copy(mixed.begin(), mixed.end(), out);
     return frames;
 }

@@ -36,9 +36,12 @@ static inline void velmora_sound_environment(void) {
 #define DS_EFFECT 2
 
 // Opens the audio device (the window is not needed) and returns a context,
-// 0 when there is no audio. The device is held only while something plays:
-// about a second after the last sound has ended it is closed, so the sound
-// server can let the card sleep, and the next sound opens it again.
+// 0 when there is no audio. The music and the effects play as two streams,
+// the music's with a long buffer (it keeps playing on a loaded machine), the
+// effects' with a short one (a click is heard at once). Each stream is held
+// only while a sound of its kind plays: about a second after the last has
+// ended it is closed, so the sound server can let the card sleep, and the
+// next sound opens it again.
 //
 // The program is named to the sound server as "Velmora" through SDL's hints,
 // and by the sound server's properties taken from the environment where the
