@@ -49,7 +49,8 @@ struct Lib {
     bool complete() const { return init && from_file && play && loop && stop && terminate; }
     // One of the generated wave files, read by the library as the game has it read.
     Handle load(Handle ctx, const char* name, Handle flags) const {
-        const QByteArray path = QFile::encodeName(QStringLiteral(VELMORA_BIN_DIR "/") + QString::fromUtf8(name));
+        const QByteArray path =
+            QFile::encodeName(QStringLiteral(VELMORA_BIN_DIR "/") + QString::fromUtf8(name));
         const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
         if (fd < 0) return 0;
         const Handle b = from_file(ctx, fd, flags);
@@ -83,21 +84,24 @@ protected:
             << "pulseaudio is missing: run scripts/setup.sh";
         ASSERT_TRUE(dir.isValid());
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "HOME"}) env.insert(name, dir.path());
+        for (const char* name : {"XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH", "HOME"})
+            env.insert(name, dir.path());
         env.insert(QStringLiteral("PULSE_SERVER"), server_address());
         server.setProcessEnvironment(env);
         server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         server.setStandardOutputFile(QProcess::nullDevice());
         server.start(QStringLiteral("pulseaudio"),
-                     {QStringLiteral("--daemonize=no"), QStringLiteral("-n"), QStringLiteral("--exit-idle-time=-1"),
-                      QStringLiteral("--disallow-exit"), QStringLiteral("--use-pid-file=no"),
-                      QStringLiteral("--log-level=error"),
-                      QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + dir.filePath("native"),
+                     {QStringLiteral("--daemonize=no"), QStringLiteral("-n"),
+                      QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--disallow-exit"),
+                      QStringLiteral("--use-pid-file=no"), QStringLiteral("--log-level=error"),
+                      QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") +
+                          dir.filePath("native"),
                       QStringLiteral("--load=module-null-sink sink_name=velmora rate=44100 channels=2"),
                       QStringLiteral("--load=module-suspend-on-idle timeout=1")});
         ASSERT_TRUE(server.waitForStarted());
-        ASSERT_TRUE(wait_for([this] { return !pactl({QStringLiteral("list"), QStringLiteral("sinks")}).isEmpty(); }))
-            << "the sound server did not come up";
+        ASSERT_TRUE(wait_for([this] {
+            return !pactl({QStringLiteral("list"), QStringLiteral("sinks")}).isEmpty();
+        })) << "the sound server did not come up";
         // This process alone plays to it, through SDL's PulseAudio driver.
         setenv("PULSE_SERVER", server_address().toUtf8().constData(), 1);
         setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
@@ -140,7 +144,8 @@ protected:
     }
     QString sink_state() {
         const QJsonArray sinks = pactl({QStringLiteral("list"), QStringLiteral("sinks")});
-        return sinks.isEmpty() ? QString() : sinks.first().toObject().value(QStringLiteral("state")).toString();
+        return sinks.isEmpty() ? QString()
+                               : sinks.first().toObject().value(QStringLiteral("state")).toString();
     }
     // Polls `done` until it holds, kPatience at most.
     static bool wait_for(const std::function<bool()>& done) {
@@ -164,7 +169,8 @@ TEST_F(SoundServer, TheStreamAndItsClientsCarryTheProgramsNameIconAndRole) {
     const Handle music = lib().load(ctx, "BGM.wav", 1);
     ASSERT_NE(music, 0);
     lib().loop(music);
-    ASSERT_TRUE(wait_for([this] { return ours("sink-inputs").size() == 1; })) << "the music's stream never came";
+    ASSERT_TRUE(wait_for([this] { return ours("sink-inputs").size() == 1; }))
+        << "the music's stream never came";
     const struct {
         const char* key;
         QString value;
@@ -198,10 +204,10 @@ TEST_F(SoundServer, WithNothingPlayingTheSinkSuspendsAndAClickStillPlays) {
 
     // The click is asked for with the device let go: it reaches the sink.
     recorder.setProcessEnvironment(server.processEnvironment());
-    recorder.start(QStringLiteral("parec"), {QStringLiteral("-d"), QStringLiteral("velmora.monitor"),
-                                             QStringLiteral("--raw"), QStringLiteral("--format=float32le"),
-                                             QStringLiteral("--channels=2"), QStringLiteral("--rate=44100"),
-                                             QStringLiteral("--latency-msec=20")});
+    recorder.start(QStringLiteral("parec"),
+                   {QStringLiteral("-d"), QStringLiteral("velmora.monitor"), QStringLiteral("--raw"),
+                    QStringLiteral("--format=float32le"), QStringLiteral("--channels=2"),
+                    QStringLiteral("--rate=44100"), QStringLiteral("--latency-msec=20")});
     ASSERT_TRUE(recorder.waitForStarted());
     ASSERT_TRUE(wait_for([this] { return sink_state() != QStringLiteral("SUSPENDED"); }));
     lib().play(click);
@@ -220,7 +226,8 @@ TEST_F(SoundServer, WithNothingPlayingTheSinkSuspendsAndAClickStillPlays) {
     }
     EXPECT_TRUE(heard) << "the click asked for while idle never reached the sink";
     // And once it has ended the device is let go again.
-    EXPECT_TRUE(wait_for([this] { return ours("sink-inputs").isEmpty(); })) << "the device is held after the click";
+    EXPECT_TRUE(wait_for([this] { return ours("sink-inputs").isEmpty(); }))
+        << "the device is held after the click";
 }
 
 }  // namespace
