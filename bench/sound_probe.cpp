@@ -25,9 +25,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
@@ -114,7 +114,8 @@ int play(const Library& lib, const std::string& waves, double seconds, bool kept
     lib.stop(music);
     const Clock::time_point t0 = Clock::now();
     lib.terminate(ctx);
-    std::printf("dsTerminate took %.0f ms\n", std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    std::printf("dsTerminate took %.0f ms\n",
+                std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
     return 0;
 }
 
@@ -196,7 +197,8 @@ std::string sink_state() {
         char line[512];
         while (std::fgets(line, sizeof line, p)) {
             const std::string l = line;
-            if (out.empty() && (!name || l.find(std::string("\t") + name + "\t") != std::string::npos)) out = l;
+            if (out.empty() && (!name || l.find(std::string("\t") + name + "\t") != std::string::npos))
+                out = l;
         }
         pclose(p);
     }
@@ -246,7 +248,8 @@ int latency(const Library& lib, const std::string& waves, const char* source, in
         std::this_thread::sleep_for(milliseconds(200));
         measure(rec, running, "running", sink_state());
     }
-    std::printf("median   idle %.1f ms, running %.1f ms (%d rounds)\n", median(idle), median(running), rounds);
+    std::printf("median   idle %.1f ms, running %.1f ms (%d rounds)\n", median(idle), median(running),
+                rounds);
     lib.terminate(ctx);
     return 0;
 }
@@ -314,9 +317,10 @@ int gaps(const std::string& wave, const std::vector<std::string>& recordings) {
         longest = std::max(longest, std::min(run, file.size()));
     }
     const double file_ms = 1000.0 * static_cast<double>(longest) / rate;
-    std::printf("the file's own longest run of silence: %.2f ms; gaps are longer runs, * = at the same moment in "
-                "another stream\n",
-                file_ms);
+    std::printf(
+        "the file's own longest run of silence: %.2f ms; gaps are longer runs, * = at the same moment in "
+        "another stream\n",
+        file_ms);
     std::vector<std::string> labels;
     std::vector<std::vector<Gap>> all;
     std::vector<double> heard;
@@ -326,7 +330,8 @@ int gaps(const std::string& wave, const std::vector<std::string>& recordings) {
         heard.push_back(0);
         all.push_back(find_gaps(eq == std::string::npos ? r : r.substr(eq + 1), file_ms, heard.back()));
     }
-    std::printf("%-22s %7s %5s %10s %12s  %s\n", "stream", "heard", "gaps", "over 5 ms", "longest", "lengths (ms) @ s");
+    std::printf("%-22s %7s %5s %10s %12s  %s\n", "stream", "heard", "gaps", "over 5 ms", "longest",
+                "lengths (ms) @ s");
     for (std::size_t i = 0; i < all.size(); ++i) {
         double longest_gap = 0;
         int over5 = 0;
@@ -340,8 +345,7 @@ int gaps(const std::string& wave, const std::vector<std::string>& recordings) {
             const Gap& g = all[i][k];
             bool shared = false;
             for (std::size_t j = 0; j < all.size(); ++j)
-                for (const Gap& o : all[j])
-                    shared = shared || (j != i && std::abs(o.at_s - g.at_s) < 0.1);
+                for (const Gap& o : all[j]) shared = shared || (j != i && std::abs(o.at_s - g.at_s) < 0.1);
             std::printf(" %.1f@%.2f%s", g.ms, g.at_s, shared ? "*" : "");
         }
         if (all[i].size() > 30) std::printf(" ...");
@@ -360,8 +364,9 @@ int main(int argc, char** argv) {
         return play(Library(argv[1]), argv[3], std::stod(argv[4]), mode == "play-kept");
     if (argc == 6 && mode == "latency")
         return latency(Library(argv[1]), argv[3], argv[4], std::stoi(argv[5]));
-    std::fprintf(stderr,
-                 "usage: sound_probe LIB play|play-kept WAVES SECONDS | LIB latency WAVES SOURCE ROUNDS | gaps WAVE "
-                 "[LABEL=]RECORDING...\n");
+    std::fprintf(
+        stderr,
+        "usage: sound_probe LIB play|play-kept WAVES SECONDS | LIB latency WAVES SOURCE ROUNDS | gaps WAVE "
+        "[LABEL=]RECORDING...\n");
     return 2;
 }
