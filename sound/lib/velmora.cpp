@@ -315,36 +315,36 @@ void keep_devices(intptr_t handle) {
         if (it == g_contexts.end() || it->second.ending || it->second.manual) return;
         Context& c = it->second;
         const Clock::time_point now = Clock::now();
-        int open = -1, close = -1;
+        int to_open = -1, to_close = -1;
         Clock::time_point wake_at = Clock::time_point::max();
         for (int lane = 0; lane < kLanes; ++lane) {
             if (sounding(c, lane)) {
                 c.quiet_since[lane] = Clock::time_point{};
                 if (c.device[lane] != 0) continue;
                 if (now >= c.retry_at[lane])
-                    open = lane;
+                    to_open = lane;
                 else
                     wake_at = std::min(wake_at, c.retry_at[lane]);
             } else if (c.device[lane] != 0) {
                 if (c.quiet_since[lane] == Clock::time_point{}) c.quiet_since[lane] = now;
                 const Clock::time_point close_at = c.quiet_since[lane] + kHoldAfterSound;
                 if (now >= close_at)
-                    close = lane;
+                    to_close = lane;
                 else
                     wake_at = std::min(wake_at, close_at);
             }
         }
-        if (open >= 0) {
+        if (to_open >= 0) {
             const int rate = c.rate, channels = c.channels;
             lock.unlock();
             std::unique_lock<std::mutex> device_lock(g_device_lock);
             SDL_AudioSpec have{};
-            const SDL_AudioDeviceID dev = open_device(handle, open, rate, channels, have);
+            const SDL_AudioDeviceID dev = open_device(handle, to_open, rate, channels, have);
             lock.lock();
             it = g_contexts.find(handle);
             const bool wanted = it != g_contexts.end() && !it->second.ending && !it->second.manual;
             if (dev != 0 && wanted) {
-                it->second.device[open] = dev;
+                it->second.device[to_open] = dev;
                 lock.unlock();
                 SDL_PauseAudioDevice(dev, 0);
                 lock.lock();
@@ -361,15 +361,15 @@ void keep_devices(intptr_t handle) {
             // come late), music still on is tried again in a while.
             for (intptr_t h : it->second.buffers) {
                 auto b = g_buffers.find(h);
-                if (b != g_buffers.end() && lane_of(*b->second) == open && !b->second->looping)
+                if (b != g_buffers.end() && lane_of(*b->second) == to_open && !b->second->looping)
                     b->second->playing = false;
             }
-            it->second.retry_at[open] = Clock::now() + kRetryOpen;
+            it->second.retry_at[to_open] = Clock::now() + kRetryOpen;
             continue;
         }
-        if (close >= 0) {
-            const SDL_AudioDeviceID dev = c.device[close];
-            c.device[close] = 0;
+        if (to_close >= 0) {
+            const SDL_AudioDeviceID dev = c.device[to_close];
+            c.device[to_close] = 0;
             lock.unlock();
             {
                 // Closing waits for the callback to finish, so g_lock is free.
