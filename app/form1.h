@@ -204,6 +204,9 @@ public:
     void KIFU_WRITE_Click();
     void Command1_Click();
     void File1_Click(const QString& file_name);
+    // Loads the record file at a path as a click on it in the file list does
+    // (also the record named on the command line); false when it is refused.
+    bool 読込_棋譜パス(const QString& パス);
     // Loads a record file's bytes for replay; false when they are refused
     // (the game, the record and the screen then stay as they were).
     bool 読込_棋譜データ(const QByteArray& 内容);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QFontInfo>
 
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/startup_marks.h"
 #include "view/board_view.h"
@@ -14,24 +15,31 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QIcon>
 #include <QScreen>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 // Sets the window icon once the window's first frame is painted: looking it up
 // in the icon themes takes several milliseconds the first frame need not wait for.
+// A record named on the command line is opened then too, over the window.
 class IconAfterFirstFrame : public QObject {
 public:
+    std::function<void()> then;
     bool eventFilter(QObject* watched, QEvent* e) override {
         if (e->type() == QEvent::Paint) {
             startup_marks::mark("first paint");
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, this,
-                               [] { QApplication::setWindowIcon(QIcon::fromTheme("org.example.Velmora")); });
+            QTimer::singleShot(0, this, [this] {
+                QApplication::setWindowIcon(QIcon::fromTheme("org.example.Velmora"));
+                if (then) then();
+            });
         }
         return false;
     }
@@ -87,10 +95,21 @@ int main(int argc, char** argv) {
     // left as it is.
     setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 0);
     // The sound library, the audio device and the wave files are started on a
-    // thread of their own while Qt starts; Form_Load takes them over.
+    // thread of their own while Qt starts; Form_Load takes them over. With
+    // words on the command line they wait until Qt has read them: a refused
+    // command line then ends before any sound is started.
     SoundHead sound;
-    sound.start();
+    const bool bare = argc <= 1;
+    if (bare) sound.start();
     QApplication app(argc, argv);
+    // Qt has taken its own options (-platform and the like) out of the command line.
+    const command_line::指示 order = command_line::解釈(QCoreApplication::arguments().mid(1));
+    if (!order.ok) {
+        const QString program = QFileInfo(QString::fromLocal8Bit(argv[0])).fileName();
+        std::fprintf(stderr, "%s\n", command_line::使い方(program).toLocal8Bit().constData());
+        return 2;
+    }
+    if (!bare) sound.start();
     QApplication::setApplicationName("Velmora");
     QGuiApplication::setDesktopFileName("org.example.Velmora");
     fit_the_screen(argv);
@@ -125,6 +144,7 @@ int main(int argc, char** argv) {
     close_on_end_signals(form);
     startup_marks::mark("Form_Load");
     IconAfterFirstFrame icon;
+    if (!order.file.isEmpty()) icon.then = [&form, file = order.file] { form.読込_棋譜パス(file); };
     form.view->installEventFilter(&icon);
     form.show();
     startup_marks::mark("show");

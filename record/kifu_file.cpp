@@ -116,8 +116,9 @@ void 一覧_フォルダ(Form1& f, const QString& folder) {
         add(path, name, depth, path == here);
         ++depth;
     }
+    // Hidden folders (.cache, .config and the like) are the programs' own, not the user's.
     const QStringList subs =
-        QDir(here).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+        QDir(here).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& sub : subs) add(QDir(here).absoluteFilePath(sub), sub, depth, false);
     f.Dir1->setCurrentRow(-1);
     f.Dir1->scrollToItem(f.Dir1->item(static_cast<int>(chain.size()) - 1),
@@ -248,17 +249,19 @@ void Form1::Command1_Click() {
 
 void Form1::File1_Click(const QString& file_name) {
     描画_可視(false, false, false);
+    読込_棋譜パス(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name));
+}
 
+bool Form1::読込_棋譜パス(const QString& パス) {
     // Everything is read before the game is touched: a file that cannot be
     // read leaves the game as it was.
     QByteArray bytes;
-    const int err =
-        system_files::読込_全体(結合(file_dir.isEmpty() ? QDir::currentPath() : file_dir, file_name), bytes);
+    const int err = system_files::読込_全体(パス, bytes);
     if (err != 0) {
         MsgBox(kMsgReadFailed + "\r" + system_files::文_理由(err, system_files::操作::読込), kTitleKifu);
-        return;
+        return false;
     }
-    読込_棋譜データ(bytes);
+    return 読込_棋譜データ(bytes);
 }
 
 bool Form1::読込_棋譜データ(const QByteArray& 内容) {

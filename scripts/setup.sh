@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev
   weston qt6-wayland locales
   desktop-file-utils appstream dpkg-dev fakeroot file
+  debhelper lintian shared-mime-info
 )
 missing=()
 for p in "${PACKAGES[@]}"; do

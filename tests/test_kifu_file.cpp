@@ -661,6 +661,7 @@ TEST(Panel, DrivesFoldersAndFiles) {
     Harness h;
     Form1& f = h.f();
     QDir(h.dir.path()).mkdir("sub");
+    QDir(h.dir.path()).mkdir(".config");  // hidden: not listed
     Harness::write_file(h.path("top.棋譜"), "");
     Harness::write_file(h.path("other.txt"), "");
     Harness::write_file(h.path("sub/inner.棋譜"), "");
@@ -679,7 +680,7 @@ TEST(Panel, DrivesFoldersAndFiles) {
         return s;
     };
     // The folder list reads as a path from the root down to the working
-    // folder (in bold), then that folder's subfolders, one level deeper.
+    // folder (in bold), then that folder's subfolders but the hidden ones, one level deeper.
     auto paths = [](QListWidget* l) {
         QStringList s;
         for (int i = 0; i < l->count(); ++i) s << l->item(i)->data(Qt::UserRole).toString();

@@ -29,23 +29,30 @@ QByteArray sjis_lines(std::initializer_list<const char*> lines) {
     return Harness::sjis(s);
 }
 
+// An environment variable set for the duration of a test.
+struct ScopedEnv {
+    const char* name;
+    QByteArray old;
+    bool had;
+    ScopedEnv(const char* n, const QString& value)
+        : name(n), old(qgetenv(n)), had(qEnvironmentVariableIsSet(n)) {
+        qputenv(name, value.toUtf8());
+    }
+    ~ScopedEnv() {
+        if (had)
+            qputenv(name, old);
+        else
+            qunsetenv(name);
+    }
+};
+
 // The user's configuration folder, redirected into a private folder for the
 // duration of a test.
 struct ConfigHome {
     QTemporaryDir home;
-    QByteArray old;
-    bool had = false;
-    explicit ConfigHome(const QString& where = {}) {
-        had = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
-        old = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", (where.isEmpty() ? home.path() : where).toUtf8());
-    }
-    ~ConfigHome() {
-        if (had)
-            qputenv("XDG_CONFIG_HOME", old);
-        else
-            qunsetenv("XDG_CONFIG_HOME");
-    }
+    ScopedEnv env;
+    explicit ConfigHome(const QString& where = {})
+        : env("XDG_CONFIG_HOME", where.isEmpty() ? home.path() : where) {}
     static QString file() {
         return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/Velmora.ini";
     }
@@ -625,5 +632,82 @@ TEST(BackgroundChoice, NewBackgroundKeepsTheGameAndLeavesTheMoveCounterOut) {
         EXPECT_TRUE(h.cell_image(13, 3, 66, 41) == counter);
         f.描画_手数(f.move_no, Form1::WHITE);
         EXPECT_FALSE(h.cell_image(13, 3, 66, 41) == counter);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Started from the home folder, as a desktop menu starts it: the home folder
+// itself is never written into; a run folder of its own keeps its file.
+// ---------------------------------------------------------------------------
+TEST(SettingsPlace, HomeFolderIsNeverWrittenIntoButARunFolderIs) {
+    struct Case {
+        const char* name;
+        const char* working;  // below the home folder; "" is the home folder itself
+        bool in_config;
+    } cases[] = {
+        {"home", "", true},
+        {"run folder", "build/bin", false},
+        {"portable copy", "Velmora", false},
+    };
+    for (const Case& c : cases) {
+        ConfigHome cfg;
+        Harness h(false);
+        ScopedEnv home("HOME", h.dir.path());
+        const QString work = h.path(c.working);
+        QDir().mkpath(work);
+        QDir::setCurrent(work);
+        Form1& f = h.f();
+        f.Form_Load();
+        f.SIDOU_Click();
+        const QByteArray changed = sjis_lines({"背景画=働", "移動指導=ON", "経過時間=ON", "BGM=ON"});
+        const QString there = c.in_config ? ConfigHome::file() : QDir(work).absoluteFilePath("Velmora.ini");
+        EXPECT_EQ(f.settings_path, there) << c.name;
+        EXPECT_EQ(Harness::read_file(there), changed) << c.name;
+        EXPECT_FALSE(QFileInfo::exists(h.path("Velmora.ini"))) << c.name << ": nothing in the home folder";
+        EXPECT_EQ(QFileInfo::exists(ConfigHome::file()), c.in_config) << c.name;
+        EXPECT_TRUE(h.messages.empty()) << c.name;
+    }
+}
+
+// A home-folder file of an earlier version: read at the first start from the
+// home folder, copied unchanged, and from then on neither read nor touched.
+TEST(SettingsPlace, OldHomeFileIsCarriedOverOnceAndLeftAlone) {
+    struct Case {
+        const char* name;
+        QByteArray old_file;
+        int bg_kind;
+        bool music;
+        QByteArray carried;  // what the configuration folder then holds
+    } cases[] = {
+        {"settings", sjis_lines({"背景画=竹", "BGM=OFF"}), Form1::BG_TAKE, false,
+         sjis_lines({"背景画=竹", "BGM=OFF"})},
+        {"all four", sjis_lines({"背景画=宇宙", "移動指導=ON", "経過時間=OFF", "BGM=ON"}), Form1::BG_UCHU,
+         true, sjis_lines({"背景画=宇宙", "移動指導=ON", "経過時間=OFF", "BGM=ON"})},
+        {"broken", sjis_lines({"BGM"}), Form1::BG_MIDORI, true, kDefaultBytes},
+    };
+    for (const Case& c : cases) {
+        ConfigHome cfg;
+        Harness h(false);
+        ScopedEnv home("HOME", h.dir.path());
+        Harness::write_file(h.path("Velmora.ini"), c.old_file);
+        Form1& f = h.f();
+        f.Form_Load();
+        EXPECT_EQ(f.bg_kind, c.bg_kind) << c.name;
+        EXPECT_EQ(f.mnu.BGM->isChecked(), c.music) << c.name;
+        EXPECT_EQ(f.settings_path, ConfigHome::file()) << c.name;
+        EXPECT_EQ(Harness::read_file(ConfigHome::file()), c.carried) << c.name;
+        EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), c.old_file)
+            << c.name << ": the old file is left";
+
+        // Later changes go to the configuration folder, and the next start
+        // reads them there, not the old file again.
+        f.RENGA_Click();
+        EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), c.old_file) << c.name;
+        f.チェック設定(Form1::BG_TATAMI);
+        f.bg_kind = 0;
+        f.読込_環境設定ファイル();
+        EXPECT_EQ(f.bg_kind, Form1::BG_RENGA) << c.name;
+        EXPECT_EQ(Harness::read_file(h.path("Velmora.ini")), c.old_file) << c.name;
+        EXPECT_TRUE(h.messages.empty()) << c.name;
     }
 }

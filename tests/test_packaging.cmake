@@ -1,9 +1,9 @@
 # Installs the build into a fresh prefix and checks the installation file by file:
 # exactly the expected files, copies equal to their sources byte for byte, icons
-# of the right sizes, the program finding its library from its own folder, and
-# the desktop entry, icon and metainfo naming each other.
+# of the right sizes, and the desktop entry (the installed program, taking a
+# record file), icon, record type and metainfo naming each other.
 #
-#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DPREFIX=... -DAPP_ID=... -DICON_SIZES=... -P test_packaging.cmake
+#   cmake -DBUILD_DIR=... -DSOURCE_DIR=... -DPREFIX=... -DAPP_ID=... -DPROGRAM=... -DICON_SIZES=... -P test_packaging.cmake
 
 set(faults 0)
 macro(fault what)
@@ -20,9 +20,10 @@ endif()
 
 set(waves その他.wav 禁止.wav 駒打音.wav BGM.wav)
 set(expected
-  bin/velmora
+  games/velmora
   lib/velmora/libVelmora.so
   share/applications/${APP_ID}.desktop
+  share/mime/packages/${APP_ID}.xml
   share/metainfo/${APP_ID}.metainfo.xml
   share/icons/hicolor/scalable/apps/${APP_ID}.svg
   share/doc/velmora/copyright)
@@ -55,7 +56,8 @@ endforeach()
 # Copies equal to what the build made or the sources hold.
 set(pairs
   "${BUILD_DIR}/bin/libVelmora.so=lib/velmora/libVelmora.so"
-  "${SOURCE_DIR}/packaging/${APP_ID}.desktop=share/applications/${APP_ID}.desktop"
+  "${BUILD_DIR}/packaging/${APP_ID}.desktop=share/applications/${APP_ID}.desktop"
+  "${SOURCE_DIR}/packaging/${APP_ID}.mime.xml=share/mime/packages/${APP_ID}.xml"
   "${SOURCE_DIR}/packaging/${APP_ID}.metainfo.xml=share/metainfo/${APP_ID}.metainfo.xml"
   "${SOURCE_DIR}/LICENSE=share/doc/velmora/copyright"
   "${BUILD_DIR}/icons/scalable/apps/${APP_ID}.svg=share/icons/hicolor/scalable/apps/${APP_ID}.svg")
@@ -101,16 +103,17 @@ foreach(n ${ICON_SIZES})
   endif()
 endforeach()
 
-# The program: executable, and it looks for its library in ../lib/velmora.
-set(exe ${PREFIX}/bin/velmora)
+# The program: executable, and with no library search path of its own (it
+# opens its sound library by its path, ../lib/velmora from its own folder).
+set(exe ${PREFIX}/games/velmora)
 if(EXISTS ${exe})
   execute_process(COMMAND test -x ${exe} RESULT_VARIABLE not_executable)
   if(not_executable)
-    fault("bin/velmora is not executable")
+    fault("games/velmora is not executable")
   endif()
   file(READ_ELF ${exe} RUNPATH runpath RPATH rpath)
-  if(NOT "${runpath}${rpath}" STREQUAL "$ORIGIN/../lib/velmora")
-    fault("bin/velmora searches '${runpath}${rpath}' for libraries, not $ORIGIN/../lib/velmora")
+  if(NOT "${runpath}${rpath}" STREQUAL "")
+    fault("games/velmora carries the library search path '${runpath}${rpath}'")
   endif()
 endif()
 
@@ -120,8 +123,12 @@ set(desktop ${PREFIX}/share/applications/${APP_ID}.desktop)
 if(EXISTS ${desktop})
   file(STRINGS ${desktop} exec_line REGEX "^Exec=")
   file(STRINGS ${desktop} icon_line REGEX "^Icon=")
-  if(NOT exec_line STREQUAL "Exec=velmora")
-    fault("desktop entry runs '${exec_line}', not the installed bin/velmora")
+  file(STRINGS ${desktop} mime_line REGEX "^MimeType=")
+  if(NOT exec_line STREQUAL "Exec=${PROGRAM} %f")
+    fault("desktop entry runs '${exec_line}', not the installed ${PROGRAM} with a file")
+  endif()
+  if(NOT mime_line MATCHES "^MimeType=application/x-velmora-record\\\\?;$")
+    fault("desktop entry opens '${mime_line}', not the record files' type")
   endif()
   if(NOT icon_line STREQUAL "Icon=${APP_ID}")
     fault("desktop entry shows '${icon_line}', not the installed icon ${APP_ID}")
@@ -139,6 +146,20 @@ if(EXISTS ${metainfo})
       fault("metainfo lacks ${needle}")
     endif()
   endforeach()
+endif()
+
+# The record type: the shared MIME database made from the installed file
+# gives *.棋譜 files the type the desktop entry opens.
+find_program(UPDATE_MIME_DATABASE update-mime-database)
+if(UPDATE_MIME_DATABASE AND EXISTS ${PREFIX}/share/mime/packages/${APP_ID}.xml)
+  execute_process(COMMAND ${UPDATE_MIME_DATABASE} ${PREFIX}/share/mime RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE out)
+  set(globs "")
+  if(EXISTS ${PREFIX}/share/mime/globs2)
+    file(STRINGS ${PREFIX}/share/mime/globs2 globs ENCODING UTF-8 REGEX "application/x-velmora-record")
+  endif()
+  if(NOT rc EQUAL 0 OR NOT globs MATCHES ":application/x-velmora-record:\\*\\.棋譜$")
+    fault("the MIME database gives *.棋譜 no record type (${rc}: ${out}; ${globs})")
+  endif()
 endif()
 
 if(faults GREATER 0)

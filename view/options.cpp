@@ -44,6 +44,16 @@ QString config_settings_path() {
     return QDir(folder).absoluteFilePath(kFileName);
 }
 
+// The home folder is never written into: a program started there (as a
+// desktop menu starts it) keeps its settings in the configuration folder.
+bool working_folder_is_home() {
+    const QString here = QDir::current().canonicalPath();
+    return !here.isEmpty() && here == QDir(QDir::homePath()).canonicalPath();
+}
+
+// Where earlier versions, started from the home folder, kept the settings.
+QString old_home_settings_path() { return QDir(QDir::homePath()).absoluteFilePath(kFileName); }
+
 QString line(const QString& key, const QString& value) { return key + "=" + value + "\r\n"; }
 
 // The settings file can be created or replaced at this path: the name is free
@@ -56,11 +66,13 @@ bool replaceable(const Form1& f, const QString& path) {
     return !fi.exists() || f.settings_writable(fi.absoluteFilePath());
 }
 
-// Where the settings are read from at start. The working folder comes first;
-// when it cannot take the file, the user's configuration folder does. A copy
-// there is also preferred over a working-folder file that cannot be replaced,
-// since that copy is where the later changes went.
+// Where the settings are read from at start. The working folder comes first,
+// unless it is the home folder; when it cannot take the file, the user's
+// configuration folder does. A copy there is also preferred over a
+// working-folder file that cannot be replaced, since that copy is where the
+// later changes went.
 QString choose_settings_path(const Form1& f) {
+    if (working_folder_is_home()) return config_settings_path();
     const QString work = QDir::current().absoluteFilePath(kFileName);
     const QString config = config_settings_path();
     const QFileInfo wi(work);
@@ -158,10 +170,17 @@ QStringList split_lines(const QString& text) {
 
 void Form1::読込_環境設定ファイル() {
     settings_path = choose_settings_path(*this);
+    // The first start from the home folder carries over the file an earlier
+    // version left there: read once, copied unchanged to the configuration
+    // folder and from then on left alone (it is the user's to delete).
+    QString from = settings_path;
+    if (working_folder_is_home() && !QFileInfo::exists(settings_path) &&
+        QFileInfo(old_home_settings_path()).isFile())
+        from = old_home_settings_path();
     bool ok = false;
     QByteArray bytes;
     {
-        QFile in(settings_path);
+        QFile in(from);
         if (in.open(QIODevice::ReadOnly)) {
             bytes = in.readAll();
             ok = in.error() == QFileDevice::NoError;
@@ -179,7 +198,10 @@ void Form1::読込_環境設定ファイル() {
             apply_setting(*this, l.left(eq), l.mid(eq + 1));
         }
     }
-    if (ok) return;
+    if (ok) {
+        if (from != settings_path) store_settings(*this, bytes);
+        return;
+    }
 
     // Recovery: a fresh file with the four defaults, each applied as written.
     // The defaults override whatever the lines before a bad one had set.
