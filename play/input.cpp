@@ -207,15 +207,13 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         // The time was read after the clock's last tick: show the total as charged.
         描画_所有時間(man_side, man_secs);
         勢力調査();
-        if (winner == man_side) {
+        if (winner != man_side && (詰めかCOM() || captured == +CHAIRMAN)) winner = man_side;
+        // A winning move hands the turn over too: the side to move is never the side that just moved.
+        turn = com_side;
+        if (winner == man_side)
             MsgBox(kYouWin, kEndTitle);
-        } else if (詰めかCOM() || captured == +CHAIRMAN) {
-            winner = man_side;
-            MsgBox(kYouWin, kEndTitle);
-        } else {
-            turn = com_side;
+        else
             com_ban();
-        }
     } else if (play_mode == MODE_MAN) {
         // Each player's own clock is charged: the minus player's to man_secs.
         if (turn == man_side) {

@@ -19,6 +19,11 @@ bool 駒コード(int c) { return c >= -Form1::CHAIRMAN && c <= Form1::CHAIRMAN;
 int 種類(int c) { return c < 0 ? -c : c; }
 bool 駒台か(int x) { return x < 1 || x > Form1::BOARD_N; }
 
+// The side that made entry n, read from the piece it put down, not from the
+// alternation of the turns: a game may have ended on either side's move.
+int 指した側(const Form1& f, int n) { return f.rec_piece_to[n] > 0 ? f.com_side : f.man_side; }
+int 相手側(const Form1& f, int side) { return side == f.com_side ? f.man_side : f.com_side; }
+
 // Whether entry n can be made (forward) or taken back on the position shown,
 // without indexing outside the board or the hands and without losing a
 // piece. The program's own entries always pass; a record file may carry
@@ -131,7 +136,8 @@ void Form1::REPLAY_Click() {
 
     rec_pos -= 1;
     move_no -= 1;
-    turn = -turn;
+    // The player who made move n is to move again.
+    turn = 指した側(*this, n);
     描画_手数(move_no, WHITE);
     refresh();
 }
@@ -214,7 +220,7 @@ void Form1::AFTER_Click() {
     再生(snd_place);
     描画_移動結果(c > 0 ? com_side : man_side, rec_to_x[n], rec_to_y[n], c, WHITE);
 
-    turn = -turn;
+    turn = 相手側(*this, 指した側(*this, n));
     描画_手数(move_no, WHITE);
     refresh();
 }

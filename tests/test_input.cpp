@@ -172,8 +172,8 @@ const std::vector<MessageCase>& message_cases() {
          {"play 駒打音", "msg あなたの勝ちです|終了"},
          [](Harness& h) {
              EXPECT_EQ(h.f().winner, h.f().man_side);
-             EXPECT_EQ(h.f().move_no, 1);  // the computer does not move
-             EXPECT_EQ(h.f().turn, h.f().man_side);
+             EXPECT_EQ(h.f().move_no, 1);            // the computer does not move
+             EXPECT_EQ(h.f().turn, h.f().com_side);  // though the winning move handed it the turn
          }},
         {"SenteWinsBetweenHumans",
          [](Harness& h) {
@@ -676,7 +676,7 @@ TEST(BoardInput, SecondSecretaryCapturedWinsAndTheComputerDoesNotMove) {
     EXPECT_EQ(f.winner, f.man_side);
     EXPECT_EQ(f.hand_minus[Form1::SECRETARY], 2);
     EXPECT_EQ(f.move_no, 1);
-    EXPECT_EQ(f.turn, f.man_side);
+    EXPECT_EQ(f.turn, f.com_side);
     EXPECT_FALSE(f.Timer1->isActive());
 }
 
