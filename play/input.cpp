@@ -93,10 +93,12 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
 
     const bool on_board = col >= 1 && col <= BOARD_N && row >= 1 && row <= BOARD_N;
     if (!on_board) {
-        // Off the board: drop the highlights, then perhaps pick from a hand.
+        // Off the board: drop the highlights and the pick with them (a press
+        // beside the board lets go), then perhaps pick from a hand.
         if (sel_piece != EMPTY) {
             描画_移動可能桝色(sel_x, sel_y, grid_colour, sel_piece);
             描画_桝輪郭(grid_colour, sel_x, sel_y);
+            click_phase = 0;
         }
         if (col == HAND_MINUS_X && row >= 2 && row <= 9) {
             const int k = row - 1;
