@@ -4,25 +4,11 @@
 #include <cmath>
 
 #include "app/form1.h"
+#include "play/messages.h"
+
+using namespace play_messages;
 
 namespace {
-const QString kReplayText = QStringLiteral("棋譜を '進 'で進めて下さい");
-const QString kReplayTitle = QStringLiteral("棋譜");
-const QString kGameOverText = QStringLiteral("新規に対局してください");
-const QString kGameOverTitle = QStringLiteral("終局");
-const QString kNoGameText = QStringLiteral("「対局」で始めて下さい");
-const QString kNoGameTitle = QStringLiteral("開始");
-const QString kSenteToMove = QStringLiteral("先手の番です");
-const QString kGoteToMove = QStringLiteral("後手の番です");
-const QString kResumeTitle = QStringLiteral("対局");
-const QString kComResumeText = QStringLiteral("OKですか？");
-const QString kComResumeTitle = QStringLiteral("再開(COM)");
-const QString kManToMove = QStringLiteral("MANの番です");
-const QString kYouWin = QStringLiteral("あなたの勝ちです");
-const QString kSenteWins = QStringLiteral("先手の勝ちです");
-const QString kGoteWins = QStringLiteral("後手の勝ちです");
-const QString kEndTitle = QStringLiteral("終了");
-
 constexpr int kSelectColour = Form1::LIGHT_RED;
 
 // Twips to a grid index, floored towards minus infinity; far-away presses are

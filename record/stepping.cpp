@@ -4,16 +4,11 @@
 #include <QTimer>
 
 #include "app/form1.h"
+#include "record/messages.h"
+
+using namespace record_messages;
 
 namespace {
-const QString kTitleBack = QStringLiteral("戻る");
-const QString kTitleForward = QStringLiteral("進む");
-const QString kTitleStart = QStringLiteral("開始");
-const QString kMsgCannot = QStringLiteral("できません");
-const QString kMsgStartFirst = QStringLiteral("「対局」で始めて下さい");
-const QString kMsgEnd = QStringLiteral("終わり");
-const QString kMsgBadEntry = QStringLiteral("棋譜のデータが正しくありません");
-
 bool 盤内(int v) { return v >= 1 && v <= Form1::BOARD_N; }
 bool 駒コード(int c) { return c >= -Form1::CHAIRMAN && c <= Form1::CHAIRMAN; }
 int 種類(int c) { return c < 0 ? -c : c; }
