@@ -13,14 +13,6 @@ cd "$work"
 
 failures=0
 app=""
-# Runs COMMAND every 50 ms until it succeeds, for at most 20 seconds.
-waited() {
-    local deadline=$((SECONDS + 20))
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
-}
 # The menu bar as the user sees it: painted once it shows its titles (more
 # than two colours); "plain" as at the start, "active" once a key or a click
 # has put the keyboard on it. Each key below waits for what the one before it
@@ -39,14 +31,6 @@ start() {
     window=$(xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
     xdotool windowactivate --sync "$window"
     waited bar_painted
-}
-# Whether one of the program's menus (a window of its own beside the main one) is on the screen.
-menu_visible() {
-    local w
-    for w in $(xdotool search --onlyvisible --classname velmora 2>/dev/null); do
-        [ "$w" != "$window" ] && return 0
-    done
-    return 1
 }
 # Waits for a menu to be on the screen (the program has taken every key sent
 # before the one that opened it), or for none to be.

@@ -31,33 +31,18 @@ stop() {
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
 }
-# Runs COMMAND every 50 ms until it succeeds, for at most 20 seconds.
-waited() {
-    local deadline=$((SECONDS + 20))
-    until "$@"; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.05
-    done
-}
 # The window as it is now, in `previous`: painted once it shows more than a
-# few colours; changed from a BEFORE picture; with no menu of the program over it.
+# few colours; changed from a BEFORE picture.
 shot() { import -window "$window" "$work/previous.png" 2>/dev/null; }
 painted() { shot && (($(identify -format %k "$work/previous.png") > 16)); }
 changed_from() { shot && [ "$(compare -metric AE "$1" "$work/previous.png" null: 2>&1 || true)" != 0 ]; }
-no_menu() {
-    local w
-    for w in $(xdotool search --onlyvisible --classname velmora 2>/dev/null); do
-        [ "$w" != "$window" ] && return 1
-    done
-    return 0
-}
 # The window's picture once it is painted, no menu stands over it, it stands
 # still (two pictures in a row the same) and, given a BEFORE picture, it has
 # changed from it.
 picture() {
     local out=$1 before=${2:-} previous="$work/previous.png"
     waited painted
-    waited no_menu
+    waited eval '! menu_visible'
     [ -z "$before" ] || waited changed_from "$before"
     shot
     for _ in $(seq 100); do
@@ -104,7 +89,7 @@ for lang in C.UTF-8 ja_JP.UTF-8; do
     picture "$work/closed_$lang.png"
     # The menu is seen open before its item is chosen, so the panel is what changed.
     xdotool key alt Right Right Right Right Right Right Down
-    waited eval '! no_menu'
+    waited menu_visible
     xdotool key Down Return
     picture "$work/panel_$lang.png" "$work/closed_$lang.png"
     if [ "$lang" != C.UTF-8 ]; then
