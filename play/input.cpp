@@ -196,7 +196,8 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         描画_所有時間(man_side, man_secs);
         勢力調査();
         if (winner != man_side && (詰めかCOM() || captured == +CHAIRMAN)) winner = man_side;
-        // A winning move hands the turn over too: the side to move is never the side that just moved.
+        // A winning move hands the turn over too, as every move does: a step back from the end
+        // then leaves the winner to move again.
         turn = com_side;
         if (winner == man_side)
             MsgBox(kYouWin, kEndTitle);
