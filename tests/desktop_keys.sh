@@ -25,12 +25,21 @@ bar_is() {
     ae=$(compare -metric AE "$work/bar_plain.png" "$work/bar_now.png" null: 2>&1 || true)
     if [ "$1" = plain ]; then [ "$ae" = 0 ]; else [ "$ae" != 0 ]; fi
 }
+# The window shown, asked again and again to take the keyboard until the
+# window manager has given it (a request can be lost while a window comes up),
+# and its menu bar painted. Says what did not happen.
+shown() { window=$(xdotool search --onlyvisible --name '^Velmora$' 2>/dev/null | head -n 1) && [ -n "$window" ]; }
+active() {
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && return 0
+    xdotool windowactivate "$window" 2>/dev/null
+    return 1
+}
 start() {
     "$program" >"$work/program.log" 2>&1 &
     app=$!
-    window=$(xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
-    xdotool windowactivate --sync "$window"
-    waited bar_painted
+    waited shown || { echo "  the window did not come up"; return 1; }
+    waited active || { echo "  the window did not get the keyboard"; return 1; }
+    waited bar_painted || { echo "  the menu bar was never painted"; return 1; }
 }
 # Waits for a menu to be on the screen (the program has taken every key sent
 # before the one that opened it), or for none to be.
@@ -46,8 +55,8 @@ ended() {
 check() {
     local name=$1
     shift
-    start
-    if ! "$@"; then
+    echo "$name:"
+    if ! start || ! "$@"; then
         echo "FAILED: $name: the program did not answer as expected"
         failures=$((failures + 1))
     fi
@@ -76,7 +85,7 @@ check "a menu opened with the mouse, Esc, Esc" \
 check "Alt, Esc, a click on the board, Esc on its box" \
     eval 'xdotool key alt && bar_active && xdotool key Escape && bar_plain &&
           xdotool mousemove --window "$window" 300 300 click 1 &&
-          xdotool search --sync --onlyvisible --name "^開始$" >/dev/null && xdotool key Escape &&
+          waited eval "! box_gone" && xdotool key Escape &&
           waited box_gone'
 # F10 opens the first menu; Esc closes it and leaves the menu bar, and the
 # program is still there to open it again.

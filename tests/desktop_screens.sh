@@ -24,8 +24,8 @@ window=""
 start() {  # start [VAR=value...]: the program with these settings, until its window is up
     env "$@" "$program" >"$work/program.log" 2>&1 &
     app=$!
-    window=$(xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
-    xdotool windowfocus --sync "$window"
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
+    timeout 60 xdotool windowfocus --sync "$window"
 }
 stop() {
     kill "$app" 2>/dev/null || true
