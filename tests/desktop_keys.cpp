@@ -120,9 +120,7 @@ QPoint centre_of(QWidget* w, const QRect& r) { return w->mapToGlobal(r.center())
 // Where the X server has a window's top-left corner (below).
 QPoint server_origin(QWidget* w);
 
-// Chooses a menu command with the mouse, as a user does. The title is aimed
-// at where the X server has the window: Qt's own idea of the window's place
-// can lag behind the window manager's last move on a loaded machine.
+// Chooses a menu command with the mouse, as a user does.
 void choose(Form1& f, QMenu* menu, QAction* item) {
     const QPoint title = f.menuBar()->mapTo(&f, f.menuBar()->actionGeometry(menu->menuAction()).center());
     const QPoint at = server_origin(&f) + title;
@@ -154,6 +152,11 @@ void show_window(Form1& f, bool click_it = true) {
     }
     ASSERT_TRUE(wait_for([&] { return f.isVisible() && f.frameGeometry() != f.geometry(); }))
         << "the window manager never framed the window";
+    // The window puts itself at the screen's corner once framed: clicks are
+    // aimed only once the X server has it where Qt does.
+    ASSERT_TRUE(wait_for([&] {
+        return !f.place_pending && server_origin(&f) == f.mapToGlobal(QPoint(0, 0));
+    })) << "the window never came to rest";
     // A window manager may keep a new window from taking the keyboard from
     // the one used last.
     activate(&f);
