@@ -13,6 +13,7 @@
 #include <QTime>
 #include <QTimer>
 #include <algorithm>
+#include <chrono>
 
 #include "app/startup_marks.h"
 #include "app/system_files.h"
@@ -102,7 +103,11 @@ Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     msgbox = [this](const QString& text, const QString& title, int buttons, int icon) {
         return real_message_box(this, text, title, buttons, icon);
     };
-    day_clock = [] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; };
+    day_clock = 作成_日時計([] { return QTime::currentTime().msecsSinceStartOfDay() / 1000.0; },
+                            [] {
+                                using namespace std::chrono;
+                                return duration<double>(steady_clock::now().time_since_epoch()).count();
+                            });
     idle = [](int ms) {
         // Paint and timer events go on; presses and keys wait until afterwards.
         QEventLoop loop;

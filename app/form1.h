@@ -46,8 +46,14 @@ public:
 
     // Modal message box; returns ID_OK, ID_YES or ID_NO.
     std::function<int(const QString& text, const QString& title, int buttons, int icon)> msgbox;
-    // Seconds since local midnight, with fractions.
+    // Seconds since local midnight, with fractions; the program's own is made by 作成_日時計.
     std::function<double()> day_clock;
+    // A day clock that reads the wall clock (seconds since local midnight) once,
+    // when it is made, and from then on runs with the monotonic clock (seconds
+    // from any fixed origin), wrapping at midnight: a wall clock set back or
+    // forward (summer time, a time server) never enters a move's time.
+    static std::function<double()> 作成_日時計(std::function<double()> 壁時計,
+                                               std::function<double()> 単調時計);
     // Lets the window repaint for about `ms` milliseconds without taking user
     // input and without spinning a core; used by every wait.
     std::function<void(int ms)> idle;

@@ -1,14 +1,9 @@
 // Game control: start or resume a game between two humans (スタート) or
 // against the computer with the human first (先手) or second (後手).
 #include "app/form1.h"
+#include "play/messages.h"
 
-namespace {
-const QString kSenteToMove = QStringLiteral("先手の番です");
-const QString kGoteToMove = QStringLiteral("後手の番です");
-const QString kManToMove = QStringLiteral("MANの番です");
-const QString kFreshTitle = QStringLiteral(" ");
-const QString kResumeTitle = QStringLiteral("対局");
-}  // namespace
+using namespace play_messages;
 
 void Form1::START_Click() {
     if (winner != NONE) {

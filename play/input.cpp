@@ -4,25 +4,11 @@
 #include <cmath>
 
 #include "app/form1.h"
+#include "play/messages.h"
+
+using namespace play_messages;
 
 namespace {
-const QString kReplayText = QStringLiteral("棋譜を '進 'で進めて下さい");
-const QString kReplayTitle = QStringLiteral("棋譜");
-const QString kGameOverText = QStringLiteral("新規に対局してください");
-const QString kGameOverTitle = QStringLiteral("終局");
-const QString kNoGameText = QStringLiteral("「対局」で始めて下さい");
-const QString kNoGameTitle = QStringLiteral("開始");
-const QString kSenteToMove = QStringLiteral("先手の番です");
-const QString kGoteToMove = QStringLiteral("後手の番です");
-const QString kResumeTitle = QStringLiteral("対局");
-const QString kComResumeText = QStringLiteral("OKですか？");
-const QString kComResumeTitle = QStringLiteral("再開(COM)");
-const QString kManToMove = QStringLiteral("MANの番です");
-const QString kYouWin = QStringLiteral("あなたの勝ちです");
-const QString kSenteWins = QStringLiteral("先手の勝ちです");
-const QString kGoteWins = QStringLiteral("後手の勝ちです");
-const QString kEndTitle = QStringLiteral("終了");
-
 constexpr int kSelectColour = Form1::LIGHT_RED;
 
 // Twips to a grid index, floored towards minus infinity; far-away presses are
@@ -93,10 +79,12 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
 
     const bool on_board = col >= 1 && col <= BOARD_N && row >= 1 && row <= BOARD_N;
     if (!on_board) {
-        // Off the board: drop the highlights, then perhaps pick from a hand.
+        // Off the board: drop the highlights and the pick with them (a press
+        // beside the board lets go), then perhaps pick from a hand.
         if (sel_piece != EMPTY) {
             描画_移動可能桝色(sel_x, sel_y, grid_colour, sel_piece);
             描画_桝輪郭(grid_colour, sel_x, sel_y);
+            click_phase = 0;
         }
         if (col == HAND_MINUS_X && row >= 2 && row <= 9) {
             const int k = row - 1;
@@ -207,15 +195,14 @@ void Form1::Form_MouseDown(int Button, int Shift, double X, double Y) {
         // The time was read after the clock's last tick: show the total as charged.
         描画_所有時間(man_side, man_secs);
         勢力調査();
-        if (winner == man_side) {
+        if (winner != man_side && (詰めかCOM() || captured == +CHAIRMAN)) winner = man_side;
+        // A winning move hands the turn over too, as every move does: a step back from the end
+        // then leaves the winner to move again.
+        turn = com_side;
+        if (winner == man_side)
             MsgBox(kYouWin, kEndTitle);
-        } else if (詰めかCOM() || captured == +CHAIRMAN) {
-            winner = man_side;
-            MsgBox(kYouWin, kEndTitle);
-        } else {
-            turn = com_side;
+        else
             com_ban();
-        }
     } else if (play_mode == MODE_MAN) {
         // Each player's own clock is charged: the minus player's to man_secs.
         if (turn == man_side) {

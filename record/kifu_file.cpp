@@ -16,32 +16,11 @@
 #include "app/form1.h"
 #include "app/system_files.h"
 #include "record/kifu_format.h"
+#include "record/messages.h"
+
+using namespace record_messages;
 
 namespace {
-// Messages of the record files, as the user sees them.
-const QString kTitleWrite = QStringLiteral("棋譜書込");
-const QString kTitleBlank2 = QStringLiteral("  ");
-const QString kTitleSave = QStringLiteral("棋譜保存");
-const QString kTitleKifu = QStringLiteral("棋譜");
-const QString kTitleError = QStringLiteral("ｴﾗｰ");
-const QString kMsgReversed = QStringLiteral("反転後は書き込みできません");
-const QString kMsgHandicap = QStringLiteral("ﾊﾝﾃﾞｷｬｯﾌﾟ設定後は書き込みできません");
-const QString kMsgNoName = QStringLiteral("ﾌｧｲﾙ名が入力されていません");
-const QString kMsgNothingToSave = QStringLiteral("保存するデータがありません");
-const QString kMsgWritten = QStringLiteral("棋譜を書き込みました");
-const QString kMsgNotReady = QStringLiteral("ﾃﾞﾊﾞｲｽが準備できていません");
-const QString kMsgNoMoves = QStringLiteral("棋譜ﾌｧｲﾙにﾃﾞｰﾀがありません");
-const QString kMsgLoaded = QStringLiteral(" 読み込みました");
-const QString kMsgStepOn = QStringLiteral("棋譜を '進 'で進めて下さい");
-// Our own, for what the file system refuses.
-const QString kMsgWriteFailed = QStringLiteral("棋譜を書き込めませんでした");
-const QString kMsgReadFailed = QStringLiteral("棋譜ファイルを読み込めませんでした");
-const QString kMsgTooLong = QStringLiteral("%1手を超える部分は読み込みませんでした");
-const QString kMsgBadFolder = QStringLiteral("ﾌｫﾙﾀﾞを開けませんでした");
-const QString kMsgNotARecord =
-    QStringLiteral("棋譜ファイルではありません\r%1行目が指し手の行として読めません");
-const QString kMsgBadName = QStringLiteral("ﾌｧｲﾙ名に使えない文字があります");
-
 const QString kExtension = QStringLiteral(".棋譜");
 const char* const kCodec = "Shift_JIS";
 const QByteArray kLineEnd("\r\n");

@@ -18,7 +18,9 @@ int 時間欄の空白数(qsizetype 桁数) {
         case 4:
             return 2;
         default:
-            return 0;  // five digits and more: no blanks at all
+            // Five digits and more: one blank keeps the fields apart, and the
+            // reader then takes the four totals as blank-separated numbers.
+            return 1;
     }
 }
 
@@ -55,6 +57,31 @@ bool 数字か(QChar c) { return c >= u'0' && c <= u'9'; }
 constexpr double kReadLimit = 1e15;
 // The loader's character ranges end with the 33rd character (29/5).
 constexpr qsizetype kReadWidth = 33;
+// The seven codes take the first eleven characters; the four totals follow.
+constexpr qsizetype kCodesWidth = 11;
+
+// The four totals as the writer lays them out: each a whole number, perhaps
+// negative, after at least one blank, with nothing but blanks after the last.
+// Read so, a total of any length comes back; the fixed ranges hold four digits.
+bool 読取_時間欄_区切り(QStringView 行, double (&秒)[4]) {
+    if (行.size() <= kCodesWidth) return false;
+    const QStringView rest = 行.mid(kCodesWidth);
+    const qsizetype n = rest.size();
+    qsizetype i = 0;
+    for (double& v : 秒) {
+        const qsizetype blanks_from = i;
+        while (i < n && 空白か(rest[i])) ++i;
+        if (i == blanks_from) return false;
+        const qsizetype number_from = i;
+        if (i < n && rest[i] == u'-') ++i;
+        const qsizetype digits_from = i;
+        while (i < n && 数字か(rest[i])) ++i;
+        if (i == digits_from) return false;
+        v = 読取_数値(rest.mid(number_from, i - number_from));
+    }
+    while (i < n && 空白か(rest[i])) ++i;
+    return i == n;
+}
 }  // namespace
 
 namespace {
@@ -158,6 +185,15 @@ int 整数化(double v) {
     m.to_y = i(5, 1);
     m.piece_to = i(6, 2);
     m.piece_from = i(8, 2);
+    double totals[4];
+    if (読取_時間欄_区切り(行, totals)) {
+        m.captured = i(10, 2);
+        m.man_before = totals[0];
+        m.man_after = totals[1];
+        m.com_before = totals[2];
+        m.com_after = totals[3];
+        return m;
+    }
     m.captured = i(10, 4);
     m.man_before = t(14, 5);
     m.man_after = t(19, 5);

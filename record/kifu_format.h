@@ -19,7 +19,7 @@ struct 指し手行 {
 
 // A clock total as its time field: the whole seconds right-aligned by their
 // number of digits (1-3 digits in five characters, 4 digits in six, 5 and
-// more written in full without blanks).
+// more in full after one blank).
 QByteArray 書式_時間欄(double 秒);
 // One move line, without its line end.
 QByteArray 書式_指し手行(const 指し手行& 行);
@@ -30,8 +30,12 @@ void 追加_指し手行(QByteArray& line, const 指し手行& 行);
 // then an optional sign, digits, an optional point and fraction are read from
 // the start; anything else reads as 0. Never overflows: the result is finite.
 double 読取_数値(QStringView 文字列);
-// A move line read by the loader's character ranges (1-based start, length):
-// 1/2, 3/1, 4/1, 5/1, 6/2, 8/2, 10/4, 14/5, 19/5, 24/5, 29/5.
+// A move line as the writer lays it out: the seven codes by the character
+// ranges (1-based start, length) 1/2, 3/1, 4/1, 5/1, 6/2, 8/2, 10/2, then the
+// four totals as numbers each after at least one blank, of any length. Any
+// other line is read by the fixed ranges 1/2, 3/1, 4/1, 5/1, 6/2, 8/2, 10/4,
+// 14/5, 19/5, 24/5, 29/5, which hold a writer's line only while its totals are
+// short (three four-digit totals already shift the last ones out of place).
 指し手行 読取_指し手行(QStringView 行);
 
 // Whether a line can be a move line: within the characters the loader reads

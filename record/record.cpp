@@ -2,6 +2,9 @@
 #include <cassert>
 
 #include "app/form1.h"
+#include "record/messages.h"
+
+using namespace record_messages;
 
 namespace {
 const char* const kPieceLetters[10] = {"", "秘", "平", "係", "課", "部", "常", "専", "社", "会"};
@@ -41,8 +44,7 @@ bool Form1::手順保存(int 元X, int 元Y, int 先X, int 先Y, int 元駒, int
 bool Form1::調査_棋譜余裕() {
     if (rec_pos < REC_MAX) return true;
     再生(snd_forbidden);
-    MsgBox(QStringLiteral("棋譜が一杯です（%1手まで）。これ以上は指せません").arg(REC_MAX),
-           QStringLiteral("棋譜"));
+    MsgBox(kMsgRecordFull.arg(REC_MAX), kTitleKifu);
     return false;
 }
 

@@ -4,20 +4,20 @@
 #include <QTimer>
 
 #include "app/form1.h"
+#include "record/messages.h"
+
+using namespace record_messages;
 
 namespace {
-const QString kTitleBack = QStringLiteral("戻る");
-const QString kTitleForward = QStringLiteral("進む");
-const QString kTitleStart = QStringLiteral("開始");
-const QString kMsgCannot = QStringLiteral("できません");
-const QString kMsgStartFirst = QStringLiteral("「対局」で始めて下さい");
-const QString kMsgEnd = QStringLiteral("終わり");
-const QString kMsgBadEntry = QStringLiteral("棋譜のデータが正しくありません");
-
 bool 盤内(int v) { return v >= 1 && v <= Form1::BOARD_N; }
 bool 駒コード(int c) { return c >= -Form1::CHAIRMAN && c <= Form1::CHAIRMAN; }
 int 種類(int c) { return c < 0 ? -c : c; }
 bool 駒台か(int x) { return x < 1 || x > Form1::BOARD_N; }
+
+// The side that made entry n, read from the piece it put down, not from the
+// alternation of the turns: a game may have ended on either side's move.
+int 指した側(const Form1& f, int n) { return f.rec_piece_to[n] > 0 ? f.com_side : f.man_side; }
+int 相手側(const Form1& f, int side) { return side == f.com_side ? f.man_side : f.com_side; }
 
 // Whether entry n can be made (forward) or taken back on the position shown,
 // without indexing outside the board or the hands and without losing a
@@ -131,7 +131,8 @@ void Form1::REPLAY_Click() {
 
     rec_pos -= 1;
     move_no -= 1;
-    turn = -turn;
+    // The player who made move n is to move again.
+    turn = 指した側(*this, n);
     描画_手数(move_no, WHITE);
     refresh();
 }
@@ -214,7 +215,7 @@ void Form1::AFTER_Click() {
     再生(snd_place);
     描画_移動結果(c > 0 ? com_side : man_side, rec_to_x[n], rec_to_y[n], c, WHITE);
 
-    turn = -turn;
+    turn = 相手側(*this, 指した側(*this, n));
     描画_手数(move_no, WHITE);
     refresh();
 }

@@ -117,10 +117,18 @@ private:
 
 QPoint centre_of(QWidget* w, const QRect& r) { return w->mapToGlobal(r.center()); }
 
+// Where the X server has a window's top-left corner (below).
+QPoint server_origin(QWidget* w);
+
 // Chooses a menu command with the mouse, as a user does.
 void choose(Form1& f, QMenu* menu, QAction* item) {
-    click_at(centre_of(f.menuBar(), f.menuBar()->actionGeometry(menu->menuAction())));
-    ASSERT_TRUE(wait_for([&] { return menu->isVisible(); })) << "the menu did not open";
+    const QPoint title = f.menuBar()->mapTo(&f, f.menuBar()->actionGeometry(menu->menuAction()).center());
+    const QPoint at = server_origin(&f) + title;
+    click_at(at);
+    ASSERT_TRUE(wait_for([&] { return menu->isVisible(); }))
+        << "the menu did not open on a click at " << at.x() << "," << at.y() << "; Qt has the title at "
+        << f.menuBar()->mapToGlobal(title - f.menuBar()->pos()).x() << ","
+        << f.menuBar()->mapToGlobal(title - f.menuBar()->pos()).y();
     ASSERT_TRUE(wait_for([&] { return !menu->actionGeometry(item).isEmpty(); }));
     click_at(centre_of(menu, menu->actionGeometry(item)));
     ASSERT_TRUE(wait_for([&] { return !menu->isVisible(); }));
@@ -144,6 +152,11 @@ void show_window(Form1& f, bool click_it = true) {
     }
     ASSERT_TRUE(wait_for([&] { return f.isVisible() && f.frameGeometry() != f.geometry(); }))
         << "the window manager never framed the window";
+    // The window puts itself at the screen's corner once framed: clicks are
+    // aimed only once the X server has it where Qt does.
+    ASSERT_TRUE(wait_for([&] {
+        return !f.place_pending && server_origin(&f) == f.mapToGlobal(QPoint(0, 0));
+    })) << "the window never came to rest";
     // A window manager may keep a new window from taking the keyboard from
     // the one used last.
     activate(&f);
@@ -185,6 +198,8 @@ Placed placed(QWidget* w) {
             QMargins(sides[0].toInt(), sides[2].toInt(), sides[1].toInt(), sides[3].toInt()));
     return p;
 }
+
+QPoint server_origin(QWidget* w) { return placed(w).inner.topLeft(); }
 
 QImage title_bar(QWidget* box);
 bool drawn_active(const QImage& bar);

@@ -24,25 +24,27 @@ window=""
 start() {  # start [VAR=value...]: the program with these settings, until its window is up
     env "$@" "$program" >"$work/program.log" 2>&1 &
     app=$!
-    window=$(xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
-    xdotool windowfocus --sync "$window"
+    window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Velmora$' | head -n 1)
+    timeout 60 xdotool windowfocus --sync "$window"
 }
 stop() {
     kill "$app" 2>/dev/null || true
     wait "$app" 2>/dev/null || true
 }
-# The window's picture once it stands still (two pictures in a row the same),
-# and, given a BEFORE picture, once it has changed from it.
+# The window as it is now, in `previous`: painted once it shows more than a
+# few colours; changed from a BEFORE picture.
+shot() { import -window "$window" "$work/previous.png" 2>/dev/null; }
+painted() { shot && (($(identify -format %k "$work/previous.png") > 16)); }
+changed_from() { shot && [ "$(compare -metric AE "$1" "$work/previous.png" null: 2>&1 || true)" != 0 ]; }
+# The window's picture once it is painted, no menu stands over it, it stands
+# still (two pictures in a row the same) and, given a BEFORE picture, it has
+# changed from it.
 picture() {
     local out=$1 before=${2:-} previous="$work/previous.png"
-    import -window "$window" "$previous"
-    if [ -n "$before" ]; then
-        for _ in $(seq 100); do
-            [ "$(compare -metric AE "$before" "$previous" null: 2>&1 || true)" != 0 ] && break
-            sleep 0.05
-            import -window "$window" "$previous"
-        done
-    fi
+    waited painted
+    waited eval '! menu_visible'
+    [ -z "$before" ] || waited changed_from "$before"
+    shot
     for _ in $(seq 100); do
         sleep 0.05
         import -window "$window" "$out"
@@ -85,7 +87,10 @@ verdict "$checker" same "$work/dpi_96.png" "$work/dpi_144.png" 533
 for lang in C.UTF-8 ja_JP.UTF-8; do
     start LANG=$lang
     picture "$work/closed_$lang.png"
-    xdotool key alt Right Right Right Right Right Right Down Down Return
+    # The menu is seen open before its item is chosen, so the panel is what changed.
+    xdotool key alt Right Right Right Right Right Right Down
+    waited menu_visible
+    xdotool key Down Return
     picture "$work/panel_$lang.png" "$work/closed_$lang.png"
     if [ "$lang" != C.UTF-8 ]; then
         for _ in $(seq 60); do

@@ -3,7 +3,7 @@
 #   private_xvfb WIDTHxHEIGHT [openbox]
 # which starts an Xvfb of that size (kept from resetting when its last client
 # leaves, so what is set on its root window stays), exports DISPLAY and, when
-# asked, waits for openbox to manage the screen.
+# asked, waits for openbox to manage the screen; and the waits of the checks.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -32,4 +32,23 @@ private_xvfb() {
     done
     echo "openbox did not come up"
     exit 1
+}
+
+# Runs COMMAND every 50 ms until it succeeds, for at most 20 seconds.
+waited() {
+    local deadline=$((SECONDS + 20))
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.05
+    done
+}
+
+# Whether one of the program's menus (a window of its own beside its main
+# window, $window) is on the screen.
+menu_visible() {
+    local w
+    for w in $(xdotool search --onlyvisible --classname velmora 2>/dev/null); do
+        [ "$w" != "$window" ] && return 0
+    done
+    return 1
 }

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QTimer>
+#include <cmath>
 
 #include "support/harness.h"
 
@@ -73,6 +74,37 @@ TEST(ClockText, ElapsedSecondsAcrossMidnight) {
     };
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(h.f().調査_経過秒(c.start, c.end), c.secs) << c.start << " " << c.end;
+}
+
+// The wall clock jumps while a player thinks for 2 s (summer time ends or
+// begins, a time server corrects it): the move is charged 2 s. Across
+// midnight the day clock wraps, and the move is still charged 2 s.
+TEST(ClockSource, AMoveIsChargedTheMonotonicTimeWhateverTheWallClockDoes) {
+    const struct {
+        const char* name;
+        double wall_at_start, wall_jump;
+    } cases[] = {
+        {"wall clock set back an hour", 36000, -3600},
+        {"wall clock set forward an hour", 36000, 3600},
+        {"across midnight", 86399, 0},
+        {"set back across midnight", 1, -3600},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Harness h;
+        Form1& f = h.f();
+        double wall = c.wall_at_start;
+        // The monotonic clock is the harness's own, which the program's waits advance.
+        f.day_clock = Form1::作成_日時計([&wall] { return wall; }, [&h] { return h.now; });
+        f.START_Click();
+        h.now += 2;
+        wall = std::fmod(wall + 2 + c.wall_jump + 86400, 86400);
+        h.press(1, 6);
+        h.press(1, 5);
+        ASSERT_EQ(f.rec_pos, 1);
+        EXPECT_DOUBLE_EQ(f.man_secs, 2);
+        EXPECT_DOUBLE_EQ(f.rec_man_after[1], 2);
+    }
 }
 
 TEST(ClockTick, RepaintsOncePerWholeSecond) {

@@ -172,8 +172,8 @@ const std::vector<MessageCase>& message_cases() {
          {"play 駒打音", "msg あなたの勝ちです|終了"},
          [](Harness& h) {
              EXPECT_EQ(h.f().winner, h.f().man_side);
-             EXPECT_EQ(h.f().move_no, 1);  // the computer does not move
-             EXPECT_EQ(h.f().turn, h.f().man_side);
+             EXPECT_EQ(h.f().move_no, 1);            // the computer does not move
+             EXPECT_EQ(h.f().turn, h.f().com_side);  // though the winning move handed it the turn
          }},
         {"SenteWinsBetweenHumans",
          [](Harness& h) {
@@ -404,6 +404,35 @@ TEST(BoardInput, EmptyHandCellPicksNothing) {
     EXPECT_EQ(f.click_phase, 0);
     EXPECT_EQ(f.sel_piece, 0);
     EXPECT_TRUE(h.events.empty());
+}
+
+// A press beside the board (the coordinate labels, below the board, an empty
+// hand cell, far off) erases the pick's outline and lets go of the pick: the
+// next press on a square is a new pick, never a move of the piece let go.
+TEST(BoardInput, PressBesideTheBoardLetsGoOfThePick) {
+    const Press beside[] = {{5, 0},  {10, 5}, {5, 10}, {Form1::HAND_MINUS_X, 5}, {Form1::HAND_PLUS_X, 4},
+                            {15, 12}};
+    for (const Press& p : beside) {
+        SCOPED_TRACE(testing::Message() << p.x << "," << p.y);
+        Harness h;
+        name_sounds(h);
+        Form1& f = h.f();
+        f.START_Click();
+        h.press(5, 6);
+        ASSERT_EQ(f.click_phase, 1);
+        h.clear_log();
+        h.press(p.x, p.y);
+        EXPECT_EQ(f.click_phase, 0);
+        h.press(5, 5);
+        EXPECT_EQ(f.board[5][6], -Form1::STAFF);
+        EXPECT_EQ(f.board[5][5], Form1::EMPTY);
+        EXPECT_EQ(f.rec_pos, 0);
+        EXPECT_TRUE(h.events.empty());
+        // The piece is picked again with one press and moves with the next.
+        h.press(5, 6);
+        h.press(5, 5);
+        EXPECT_EQ(f.board[5][5], -Form1::STAFF);
+    }
 }
 
 TEST(BoardInput, ComputersHandCanBeLookedAtButNotDroppedFrom) {
@@ -676,7 +705,7 @@ TEST(BoardInput, SecondSecretaryCapturedWinsAndTheComputerDoesNotMove) {
     EXPECT_EQ(f.winner, f.man_side);
     EXPECT_EQ(f.hand_minus[Form1::SECRETARY], 2);
     EXPECT_EQ(f.move_no, 1);
-    EXPECT_EQ(f.turn, f.man_side);
+    EXPECT_EQ(f.turn, f.com_side);
     EXPECT_FALSE(f.Timer1->isActive());
 }
 

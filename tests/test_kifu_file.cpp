@@ -18,6 +18,7 @@
 
 #include "record/kifu_format.h"
 #include "support/harness.h"
+#include "support/play_support.h"
 #include "support/record_play.h"
 
 using recplay::Snapshot;
@@ -102,16 +103,16 @@ TEST(MoveLine, TimeFieldBlanksByDigits) {
         {999.5, "  999"},
         {1000, "  1000"},
         {9999, "  9999"},
-        {10000, "10000"},
-        {99999, "99999"},
-        // Beyond the format: the whole number, no blanks, nothing cut off.
-        {100000, "100000"},
-        {1234567.8, "1234567"},
+        // Five digits and more: the whole number after one blank, nothing cut off.
+        {10000, " 10000"},
+        {99999, " 99999"},
+        {100000, " 100000"},
+        {1234567.8, " 1234567"},
         // Broken totals still make a readable field: the sign counts as a digit.
         {-1, "   -1"},
         {-0.5, "   -1"},
-        {-1e20, "-1000000000000000"},
-        {1e300, "1000000000000000"},
+        {-1e20, " -1000000000000000"},
+        {1e300, " 1000000000000000"},
         {std::nan(""), "    0"},
     };
     for (const auto& c : cases) EXPECT_EQ(kifu::書式_時間欄(c.secs), QByteArray(c.field)) << c.secs;
@@ -120,16 +121,27 @@ TEST(MoveLine, TimeFieldBlanksByDigits) {
               dots("-214748364821474836470-1-1010·0····0····0····0····0"));
 }
 
-TEST(MoveLine, TenThousandSecondsSpillIntoTheCapturedRange) {
-    const kifu::指し手行 m{5, 6, 5, 5, 3, 3, -2, 10000, 10001, 0, 0};
-    const QByteArray line = kifu::書式_指し手行(m);
-    EXPECT_EQ(line, dots("·5655·3·3-21000010001····0····0"));
-    EXPECT_EQ(line.mid(9, 4), dots("-210"));
-    // With the capture blank the range reads "·010".
-    const kifu::指し手行 quiet{5, 6, 5, 5, 3, 3, 0, 10000, 10000, 0, 0};
-    const QByteArray q = kifu::書式_指し手行(quiet);
-    EXPECT_EQ(q.mid(9, 4), dots("·010"));
-    EXPECT_EQ(kifu::読取_指し手行(QString::fromLatin1(q)).captured, 10);
+// Totals of any length read back as written: four-digit totals on every
+// clock, and five digits and more, which stand one blank apart.
+TEST(MoveLine, TotalsOfAnyLengthReadBackAsWritten) {
+    const struct {
+        kifu::指し手行 values;
+        const char* text;  // the line, where its layout is pinned
+    } cases[] = {
+        {{5, 6, 5, 5, 3, 3, -2, 1000, 1001, 1002, 1003}, "·5655·3·3-2··1000··1001··1002··1003"},
+        {{5, 6, 5, 5, 3, 3, 0, 9999, 9999, 9999, 9999}, nullptr},
+        {{5, 6, 5, 5, 3, 3, -2, 10000, 10001, 0, 0}, "·5655·3·3-2·10000·10001····0····0"},
+        {{11, 3, 5, 5, -2, -2, 0, 10001, 10003, 99999, 123456}, "11355-2-2·0·10001·10003·99999·123456"},
+        {{-1, 7, 4, 5, 7, 7, 0, 0, 0, 2147483647.0, 1e15}, nullptr},
+        {{5, 6, 5, 5, 3, 3, 0, -12345, 7, 1234, 12}, nullptr},
+    };
+    for (const auto& c : cases) {
+        const QByteArray line = kifu::書式_指し手行(c.values);
+        SCOPED_TRACE(line.constData());
+        if (c.text) EXPECT_EQ(line, dots(c.text));
+        EXPECT_TRUE(kifu::調査_指し手行(QString::fromLatin1(line)));
+        EXPECT_EQ(kifu::読取_指し手行(QString::fromLatin1(line)), c.values);
+    }
 }
 
 TEST(MoveLine, NumericReading) {
@@ -806,6 +818,39 @@ TEST(RoundTrip, SavedGameReplaysToTheSamePositionHandsAndClocks) {
     f.man_side = f.SENTE;
     save(h, "二局");
     EXPECT_EQ(Harness::read_file(h.path("二局.棋譜")), first);
+}
+
+// Long totals: a move of 10,001 s and two more, played by hand between two
+// people, saved, loaded and stepped through to the end without a refusal.
+TEST(RoundTrip, TotalsBeyondFourDigitsReplayAsPlayed) {
+    Harness h;
+    recplay::name_sounds(h);
+    Form1& f = h.f();
+    f.START_Click();
+    const struct {
+        int fx, fy, tx, ty;
+        double secs;
+    } moves[] = {{1, 6, 1, 5, 10001}, {9, 4, 9, 5, 3}, {3, 6, 3, 5, 2}};
+    for (const auto& m : moves) {
+        h.now += m.secs;
+        h.press(m.fx, m.fy);
+        h.press(m.tx, m.ty);
+    }
+    ASSERT_EQ(f.rec_pos, 3);
+    ASSERT_EQ(f.man_secs, 10003);
+    const Snapshot played = Snapshot::of(f);
+
+    save(h, "長考");
+    h.clear_log();
+    f.File1_Click("長考.棋譜");
+    for (int n = 1; n <= 3; ++n) f.AFTER_Click();
+    EXPECT_EQ(play_support::msg_events(h),
+              (std::vector<std::string>{"msg  読み込みました|棋譜", "msg 棋譜を '進 'で進めて下さい|棋譜"}));
+    EXPECT_EQ(f.rec_pos, 3);
+    EXPECT_TRUE(recplay::same_position(Snapshot::of(f), played));
+    EXPECT_EQ(Snapshot::of(f).record, played.record);
+    EXPECT_EQ(f.man_secs, 10003);
+    EXPECT_EQ(f.com_secs, 3);
 }
 
 // The three header lines, printed where their length puts them, whatever

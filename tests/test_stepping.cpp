@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
+#include <algorithm>
 
 #include "record/kifu_format.h"
 #include "support/harness.h"
+#include "support/play_support.h"
 #include "support/record_play.h"
 
 using recplay::computer;
@@ -409,4 +411,100 @@ TEST(Stepping, EveryStepShowsWhatAFullRedrawWouldShow) {
         ASSERT_EQ(f.rec_pos, n);
         check("forward", n);
     }
+}
+
+// A game against the computer won by either side, then "戻" ×3 and "進" ×1:
+// after every step the side to move is the one that did not make the last
+// move shown, and the next press on the board lets that side, and only it, move.
+struct WonGameCase {
+    const char* name;
+    bool human_wins;
+};
+
+class WonGame : public ::testing::TestWithParam<WonGameCase> {};
+
+TEST_P(WonGame, StepsHandTheTurnToTheSideThatDidNotMakeTheLastMoveShown) {
+    Harness h;
+    recplay::name_sounds(h);
+    Form1& f = h.f();
+    f.SENTE_Click();
+    human(f, 1, 6, 1, 5, 1);
+    computer(f, 9, 4, 9, 5, 1);
+    if (GetParam().human_wins) {
+        // The plus chairman on (5,1) is boxed in; a minus secretary steps beside it and mates.
+        play_support::relocate(f, 4, 9, 4, 3);
+        play_support::relocate(f, 5, 6, 6, 3);
+        h.press(4, 3);
+        h.press(4, 2);
+        ASSERT_EQ(f.winner, f.man_side);
+    } else {
+        // The minus chairman steps beside the plus secretary and chairman, which take it.
+        play_support::relocate(f, 5, 9, 4, 3);
+        h.press(4, 3);
+        h.press(4, 2);
+        ASSERT_EQ(f.winner, f.com_side);
+    }
+    const int last = f.rec_pos;
+    // Whoever won, the side that made the winning move is not to move.
+    EXPECT_EQ(f.turn, f.rec_piece_to[last] > 0 ? f.man_side : f.com_side);
+
+    // At the start the player of move 1 is to move again, as after any step back.
+    const auto side_to_move = [&f] {
+        const int n = std::max(f.rec_pos, 1);
+        const int mover = f.rec_piece_to[n] > 0 ? f.com_side : f.man_side;
+        return f.rec_pos == 0 ? mover : -mover;
+    };
+    for (int i = 0; i < 3; ++i) {
+        f.REPLAY_Click();
+        EXPECT_EQ(f.turn, side_to_move()) << "after 戻 to move " << f.rec_pos;
+    }
+    f.AFTER_Click();
+    EXPECT_EQ(f.rec_pos, last - 2);
+    EXPECT_EQ(f.turn, side_to_move()) << "after 進 to move " << f.rec_pos;
+
+    // A press on an empty square: the side to move is named, or the computer moves.
+    const bool computer_to_move = f.turn == f.com_side;
+    h.clear_log();
+    h.press(5, 5);
+    ASSERT_FALSE(h.messages.empty());
+    if (computer_to_move) {
+        EXPECT_EQ(h.messages.front().text, "OKですか？");
+        EXPECT_EQ(f.rec_pos, last - 1);
+        EXPECT_GT(f.rec_piece_to[f.rec_pos], 0);
+    } else {
+        EXPECT_EQ(h.messages.front().text, "MANの番です");
+        EXPECT_EQ(f.rec_pos, last - 2);
+    }
+    EXPECT_EQ(f.turn, f.man_side);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stepping, WonGame,
+                         ::testing::Values(WonGameCase{"HumanWins", true},
+                                           WonGameCase{"ComputerWins", false}),
+                         [](const ::testing::TestParamInfo<WonGameCase>& i) { return i.param.name; });
+
+// A loaded record whose first move is the plus player's, replayed from the
+// start after "最初" and "スタート": after the first "進" the minus player moves.
+TEST(Stepping, ALoadedRecordReplayedAfterAStartGivesTheTurnByTheMover) {
+    Harness h;
+    recplay::name_sounds(h);
+    Form1& f = h.f();
+    QByteArray bytes = "対局\r\n上\r\n下\r\n";
+    bytes += kifu::書式_指し手行({9, 4, 9, 5, 2, 2, 0, 0, 0, 0, 3}) + "\r\n";
+    bytes += kifu::書式_指し手行({1, 6, 1, 5, -2, -2, 0, 0, 4, 3, 3}) + "\r\n";
+    Harness::write_file(h.path("上から.棋譜"), bytes);
+    f.File1_Click("上から.棋譜");
+    ASSERT_EQ(f.rec_len, 2);
+    f.CANCEL_Click();
+    f.START_Click();
+    f.AFTER_Click();
+    ASSERT_EQ(f.board[9][5], Form1::STAFF);
+    EXPECT_EQ(f.turn, f.man_side);
+    // The minus staff on (3,6) can be picked; the plus one on (7,4) cannot.
+    h.press(7, 4);
+    EXPECT_EQ(f.click_phase, 0);
+    h.press(3, 6);
+    EXPECT_EQ(f.click_phase, 1);
+    f.AFTER_Click();
+    EXPECT_EQ(f.turn, f.com_side);
 }

@@ -1,5 +1,6 @@
 // The two players' clocks and the 50 ms tick.
 #include <cmath>
+#include <utility>
 
 #include "app/form1.h"
 
@@ -28,6 +29,15 @@ void Form1::Timer1_Timer() {
     else if (turn == man_side)
         描画_所有時間(man_side, move_secs + man_secs);
     refresh();
+}
+
+std::function<double()> Form1::作成_日時計(std::function<double()> 壁時計, std::function<double()> 単調時計) {
+    const double start_of_day = 壁時計();
+    const double start = 単調時計();
+    return [start_of_day, start, steady = std::move(単調時計)] {
+        const double r = std::fmod(start_of_day + (steady() - start), kSecondsPerDay);
+        return r < 0 ? r + kSecondsPerDay : r;
+    };
 }
 
 double Form1::調査_経過秒(double I_開始, double I_終了) const {
