@@ -66,8 +66,8 @@ Lib& lib() {
 
 // The icon the desktop entry names: the mixer shows the program with it.
 QString desktop_icon() {
-    const QStringList entries =
-        QDir(QStringLiteral(VELMORA_SOURCE_DIR "/packaging")).entryList({QStringLiteral("*.desktop")});
+    const QStringList entries = QDir(QStringLiteral(VELMORA_SOURCE_DIR "/packaging"))
+                                    .entryList({QStringLiteral("*.desktop"), QStringLiteral("*.desktop.in")});
     if (entries.isEmpty()) return {};
     QFile f(QStringLiteral(VELMORA_SOURCE_DIR "/packaging/") + entries.first());
     if (!f.open(QIODevice::ReadOnly)) return {};
