@@ -12,9 +12,7 @@ constexpr int kPlusHandFirstRow = 1, kPlusHandLastRow = 8;
 constexpr int kMinusHandFirstRow = 2, kMinusHandLastRow = 9;
 constexpr int kCentre = 5;
 
-bool on_board(int x, int y) {
-    return x >= 1 && x <= Form1::BOARD_N && y >= 1 && y <= Form1::BOARD_N;
-}
+bool on_board(int x, int y) { return x >= 1 && x <= Form1::BOARD_N && y >= 1 && y <= Form1::BOARD_N; }
 
 // The cell an arrow leads to: squares stop at the board's edge, except that
 // left of the first column lies the top player's hand and right of the last
@@ -50,55 +48,64 @@ bool Form1::盤_キー(int key, const QString& text) {
                           : 0;
     if (digit == 0) typed_column = 0;
     switch (key) {
-    case Qt::Key_Left: step(x, y, -1, 0); break;
-    case Qt::Key_Right: step(x, y, +1, 0); break;
-    case Qt::Key_Up: step(x, y, 0, -1); break;
-    case Qt::Key_Down: step(x, y, 0, +1); break;
-    case Qt::Key_Home:
-        x = kCentre;
-        y = kCentre;
-        break;
-    case Qt::Key_End: {
-        // The chairman of the side to move; the bottom player's when the top's is not to move.
-        const int chairman = play_mode == MODE_MAN && turn == com_side ? +CHAIRMAN : -CHAIRMAN;
-        for (int cx = 1; cx <= BOARD_N; ++cx)
-            for (int cy = 1; cy <= BOARD_N; ++cy)
-                if (board[cx][cy] == chairman) {
-                    x = cx;
-                    y = cy;
-                }
-        break;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Space: {
-        const int moves_before = move_no;
-        const bool was_look = click_phase == 0;
-        Form_MouseDown(Qt::LeftButton, 0, board_left + (cursor_x + 0.5) * cell_w,
-                       board_top + (cursor_y + 0.5) * cell_h);
-        // A pick, or a look at where an opponent's piece could go, left outlines
-        // that Esc takes away; a move or a refusal left none.
-        key_pick = click_phase == 1 || (was_look && move_no == moves_before && on_board(cursor_x, cursor_y) &&
-                                        sel_x == cursor_x && sel_y == cursor_y && winner == NONE &&
-                                        turn != NONE && !record_mode && board[cursor_x][cursor_y] != EMPTY);
-        通知_盤();
-        return true;
-    }
-    case Qt::Key_Escape:
-        if (!key_pick) return false;
-        取消_キー選択();
-        return true;
-    default:
-        if (digit == 0) return false;
-        // Two digits name a square as the labels do: the column, then the row.
-        if (typed_column == 0) {
-            typed_column = digit;
+        case Qt::Key_Left:
+            step(x, y, -1, 0);
+            break;
+        case Qt::Key_Right:
+            step(x, y, +1, 0);
+            break;
+        case Qt::Key_Up:
+            step(x, y, 0, -1);
+            break;
+        case Qt::Key_Down:
+            step(x, y, 0, +1);
+            break;
+        case Qt::Key_Home:
+            x = kCentre;
+            y = kCentre;
+            break;
+        case Qt::Key_End: {
+            // The chairman of the side to move; the bottom player's when the top's is not to move.
+            const int chairman = play_mode == MODE_MAN && turn == com_side ? +CHAIRMAN : -CHAIRMAN;
+            for (int cx = 1; cx <= BOARD_N; ++cx)
+                for (int cy = 1; cy <= BOARD_N; ++cy)
+                    if (board[cx][cy] == chairman) {
+                        x = cx;
+                        y = cy;
+                    }
+            break;
+        }
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space: {
+            const int moves_before = move_no;
+            const bool was_look = click_phase == 0;
+            Form_MouseDown(Qt::LeftButton, 0, board_left + (cursor_x + 0.5) * cell_w,
+                           board_top + (cursor_y + 0.5) * cell_h);
+            // A pick, or a look at where an opponent's piece could go, left outlines
+            // that Esc takes away; a move or a refusal left none.
+            key_pick =
+                click_phase == 1 || (was_look && move_no == moves_before && on_board(cursor_x, cursor_y) &&
+                                     sel_x == cursor_x && sel_y == cursor_y && winner == NONE &&
+                                     turn != NONE && !record_mode && board[cursor_x][cursor_y] != EMPTY);
+            通知_盤();
             return true;
         }
-        x = 10 - typed_column;
-        y = digit;
-        typed_column = 0;
-        break;
+        case Qt::Key_Escape:
+            if (!key_pick) return false;
+            取消_キー選択();
+            return true;
+        default:
+            if (digit == 0) return false;
+            // Two digits name a square as the labels do: the column, then the row.
+            if (typed_column == 0) {
+                typed_column = digit;
+                return true;
+            }
+            x = 10 - typed_column;
+            y = digit;
+            typed_column = 0;
+            break;
     }
     移動_カーソル(x, y);
     return true;

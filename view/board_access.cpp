@@ -7,6 +7,7 @@
 #include <QAccessibleWidget>
 #include <QAction>
 #include <QMenuBar>
+#include <QTimer>
 #include <QWindow>
 #include <array>
 #include <memory>
@@ -15,7 +16,8 @@
 #include "view/board_view.h"
 
 namespace {
-const char* const kRankNames[10] = {"", "秘書", "平員", "係長", "課長", "部長", "常務", "専務", "社長", "会長"};
+const char* const kRankNames[10] = {"",     "秘書", "平員", "係長", "課長",
+                                    "部長", "常務", "専務", "社長", "会長"};
 const QString kEmptySquare = QStringLiteral("空き");
 const QString kBoardName = QStringLiteral("盤");
 const QString kHandName = QStringLiteral("%1の持駒");
@@ -65,7 +67,8 @@ public:
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;
     void* interface_cast(QAccessible::InterfaceType t) override {
-        return t == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this) : nullptr;
+        return t == QAccessible::TableCellInterface ? static_cast<QAccessibleTableCellInterface*>(this)
+                                                    : nullptr;
     }
     bool isSelected() const override;
     QList<QAccessibleInterface*> columnHeaderCells() const override { return {}; }
@@ -232,8 +235,10 @@ public:
     QRect screen_rect(double x, double y, double w, double h) const {
         const Form1& f = form();
         const int k = Form1::TWIPS_PER_PIXEL;
-        const QPoint top_left(qRound((f.board_left + x * f.cell_w) / k), qRound((f.board_top + y * f.cell_h) / k));
-        return QRect(view()->mapToGlobal(top_left), QSize(qRound(w * f.cell_w / k), qRound(h * f.cell_h / k)));
+        const QPoint top_left(qRound((f.board_left + x * f.cell_w) / k),
+                              qRound((f.board_top + y * f.cell_h) / k));
+        return QRect(view()->mapToGlobal(top_left),
+                     QSize(qRound(w * f.cell_w / k), qRound(h * f.cell_h / k)));
     }
 
     // Tells the screen reader what changed since it was last told.
@@ -435,6 +440,16 @@ void 準備_アクセス() {
         return true;
     }();
     (void)installed;
+}
+
+void 予約_アクセス通知(Form1& f) {
+    static bool pending = false;
+    if (pending || !f.view || !QAccessible::isActive()) return;
+    pending = true;
+    QTimer::singleShot(0, f.view, [&f] {
+        pending = false;
+        f.通知_盤();
+    });
 }
 
 void 設定_コマンド説明(QAction* a, const QString& words) { a->setProperty(kCommandWords, words); }

@@ -9,6 +9,8 @@ class QString;
 
 // Puts the board's and the commands' accessibility interfaces in place (once).
 void 準備_アクセス();
+// The board's names are told to a screen reader once the current event is over.
+void 予約_アクセス通知(Form1& f);
 // The words a screen reader says for a menu-bar command shown as one glyph.
 void 設定_コマンド説明(QAction* a, const QString& words);
 

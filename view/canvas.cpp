@@ -216,6 +216,8 @@ void Form1::描画_テキスト(double x_twips, double y_twips, const QString& t
 void Form1::画面_無効化() {
     // The window shows the canvas at its next paint; repeated calls cost nothing.
     if (view) view->update();
+    // What the canvas shows, a screen reader is told of too, once the event runs out.
+    予約_アクセス通知(*this);
 }
 
 int Form1::色_文字() const { return bg_kind == BG_MIDORI ? LIGHT_BLUE : WHITE; }

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
@@ -59,6 +60,37 @@ public:
     }
 };
 
+// The menu bar that F10 gives the keyboard to: it keeps the keys while the
+// arrows walk from menu to command and on round the bar, and gives them back
+// where they came from when Esc, or a command run with Return, leaves it.
+class GameMenuBar : public QMenuBar {
+public:
+    explicit GameMenuBar(QWidget* parent) : QMenuBar(parent) {
+        // A command chosen in one of the menus ends the walk too.
+        connect(this, &QMenuBar::triggered, this, [this] { give_back(); });
+    }
+    void take_keys(QWidget* from) {
+        if (from != this) back_ = from;
+        setFocus(Qt::MenuBarFocusReason);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        QMenuBar::keyPressEvent(e);
+        const int k = e->key();
+        const bool leaves =
+            k == Qt::Key_Escape || ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) &&
+                                    !(activeAction() && activeAction()->menu()));
+        if (leaves) give_back();
+    }
+
+private:
+    void give_back() {
+        if (window()->focusWidget() == this && back_) back_->setFocus(Qt::MenuBarFocusReason);
+    }
+    QPointer<QWidget> back_;
+};
+
 // Return and keypad Enter on a control do what `act` does.
 class ReturnKey : public QObject {
 public:
@@ -80,7 +112,8 @@ private:
 }  // namespace
 
 void Form1::作成_メニュー() {
-    QMenuBar* bar = menuBar();
+    auto* bar = new GameMenuBar(this);
+    setMenuBar(bar);
     auto item = [this](QMenu* parent, const char* caption, void (Form1::*handler)(), bool checkable = false) {
         QAction* a = parent->addAction(QString::fromUtf8(caption));
         a->setCheckable(checkable);
@@ -153,12 +186,7 @@ void Form1::作成_メニュー() {
     // the commands too, and Esc gives the keys back to the board.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
     connect(f10, &QShortcut::activated, this, [this, bar] {
-        if (!bar->hasFocus()) {
-            QKeyEvent alt_down(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
-            QCoreApplication::sendEvent(this, &alt_down);
-            QKeyEvent alt_up(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
-            QCoreApplication::sendEvent(this, &alt_up);
-        }
+        static_cast<GameMenuBar*>(bar)->take_keys(focusWidget());
         bar->setActiveAction(mnu.TAIKYOKU->menuAction());
     });
 }
