@@ -48,7 +48,8 @@ std::string outcome(Harness& h) {
     for (const auto& e : h.events) s += e + "\n";
     for (int x = 1; x <= 9; ++x)
         for (int y = 1; y <= 9; ++y) s += std::to_string(f.board[x][y]) + ",";
-    for (int k = 1; k <= 8; ++k) s += " " + std::to_string(f.hand_minus[k]) + "/" + std::to_string(f.hand_plus[k]);
+    for (int k = 1; k <= 8; ++k)
+        s += " " + std::to_string(f.hand_minus[k]) + "/" + std::to_string(f.hand_plus[k]);
     s += " moves " + std::to_string(f.move_no) + " rec " + std::to_string(f.rec_pos) + " turn " +
          std::to_string(f.turn) + " phase " + std::to_string(f.click_phase);
     for (int n = 1; n <= f.rec_pos; ++n)
@@ -179,12 +180,17 @@ TEST(ScreenReader, CellsAreNamedInTheGamesWords) {
     ASSERT_NE(board->tableInterface(), nullptr);
     EXPECT_EQ(board->tableInterface()->rowCount(), 9);
     EXPECT_EQ(board->tableInterface()->columnCount(), 9);
-    auto name = [&](int x, int y) { return board->tableInterface()->cellAt(y - 1, x - 1)->text(QAccessible::Name); };
+    auto name = [&](int x, int y) {
+        return board->tableInterface()->cellAt(y - 1, x - 1)->text(QAccessible::Name);
+    };
     const struct {
         int x, y;
         const char* name;
-    } start[] = {{5, 9, "５九 後手の会長"}, {5, 1, "５一 先手の会長"}, {1, 6, "９六 後手の平員"},
-                 {9, 1, "１一 先手の常務"}, {5, 5, "５五 空き"}};
+    } start[] = {{5, 9, "５九 後手の会長"},
+                 {5, 1, "５一 先手の会長"},
+                 {1, 6, "９六 後手の平員"},
+                 {9, 1, "１一 先手の常務"},
+                 {5, 5, "５五 空き"}};
     for (const auto& c : start) EXPECT_EQ(name(c.x, c.y), QString::fromUtf8(c.name)) << c.x << c.y;
 
     h.start_with_a_move();  // 5六 to 5五 between two players: the bottom player moves first

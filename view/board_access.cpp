@@ -141,10 +141,12 @@ private:
     Group group_;
 };
 
-// The clocks, the move number, whose turn it is, the level, the grade and the last moves.
+// The clocks, the move number, whose turn it is, the level, the grade and the
+// last moves (kind 0); or the last move of the top (1) or bottom (2) player,
+// which takes the focus when it is made, so a screen reader says it.
 class StatusAccess : public QAccessibleInterface {
 public:
-    explicit StatusAccess(BoardAccess& board) : board_(board) {}
+    StatusAccess(BoardAccess& board, int kind) : board_(board), kind_(kind) {}
     bool isValid() const override { return true; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
@@ -157,10 +159,11 @@ public:
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::StaticText; }
-    QAccessible::State state() const override { return {}; }
+    QAccessible::State state() const override;
 
 private:
     BoardAccess& board_;
+    int kind_;
 };
 
 // The client area: the status, the top player's hand, the board, the bottom
@@ -168,8 +171,12 @@ private:
 class BoardAccess : public QAccessibleWidget {
 public:
     explicit BoardAccess(BoardView* v) : QAccessibleWidget(v, QAccessible::Client) {
-        status_ = std::make_unique<StatusAccess>(*this);
+        status_ = std::make_unique<StatusAccess>(*this, 0);
         QAccessible::registerAccessibleInterface(status_.get());
+        for (int side = 0; side < 2; ++side) {
+            moves_[side] = std::make_unique<StatusAccess>(*this, side + 1);
+            QAccessible::registerAccessibleInterface(moves_[side].get());
+        }
         for (Group g : kGroups) {
             tables_[g] = std::make_unique<TableAccess>(*this, g);
             QAccessible::registerAccessibleInterface(tables_[g].get());
@@ -189,6 +196,7 @@ public:
         for (auto& list : cells_)
             for (auto& c : list) forget(c.release());
         for (auto& t : tables_) forget(t.release());
+        for (auto& m : moves_) forget(m.release());
         forget(status_.release());
     }
 
@@ -198,13 +206,16 @@ public:
     int childCount() const override { return kFixed + QAccessibleWidget::childCount(); }
     QAccessibleInterface* child(int index) const override {
         if (index == 0) return status_.get();
-        if (index >= 1 && index < kFixed) return tables_[index - 1].get();
+        if (index >= 1 && index <= 3) return tables_[index - 1].get();
+        if (index == 4 || index == 5) return moves_[index - 4].get();
         return QAccessibleWidget::child(index - kFixed);
     }
     int indexOfChild(const QAccessibleInterface* c) const override {
         if (c == status_.get()) return 0;
         for (Group g : kGroups)
             if (c == tables_[g].get()) return 1 + g;
+        for (int side = 0; side < 2; ++side)
+            if (c == moves_[side].get()) return 4 + side;
         const int i = QAccessibleWidget::indexOfChild(c);
         return i < 0 ? -1 : i + kFixed;
     }
@@ -215,6 +226,7 @@ public:
         return nullptr;
     }
     QAccessibleInterface* focusChild() const override {
+        if (view()->hasFocus() && said_ >= 0) return moves_[said_].get();
         if (view()->hasFocus()) return cell_at(QPoint(form().cursor_x, form().cursor_y));
         return QAccessibleWidget::focusChild();
     }
@@ -267,13 +279,23 @@ public:
         }
         names_ = std::move(now);
     }
-    void tell_move() {
+    // The move goes on the focused cell's description, and its side's last-move
+    // text takes the focus: a screen reader says what takes the focus.
+    void tell_move(bool top, const QString& move) {
         if (CellAccess* c = cell_at(QPoint(form().cursor_x, form().cursor_y))) {
             QAccessibleEvent e(c, QAccessible::DescriptionChanged);
             QAccessible::updateAccessibility(&e);
         }
+        said_text_[top ? 0 : 1] = move;
+        if (!view()->hasFocus()) return;
+        said_ = top ? 0 : 1;
+        QAccessibleEvent e(moves_[said_].get(), QAccessible::Focus);
+        QAccessible::updateAccessibility(&e);
     }
+    QString said(int side) const { return said_text_[side]; }
+    bool is_said(int side) const { return said_ == side && view()->hasFocus(); }
     void tell_focus() {
+        said_ = -1;
         if (CellAccess* c = cell_at(QPoint(form().cursor_x, form().cursor_y))) {
             QAccessibleEvent e(c, QAccessible::Focus);
             QAccessible::updateAccessibility(&e);
@@ -281,7 +303,7 @@ public:
     }
 
 private:
-    static constexpr int kFixed = 4;
+    static constexpr int kFixed = 6;
     static size_t flat(Group g, int i) {
         return g == PLUS_HAND ? i : g == BOARD ? kHandRows + i : kHandRows + kBoardCells + i;
     }
@@ -298,6 +320,9 @@ private:
     }
 
     std::unique_ptr<StatusAccess> status_;
+    std::array<std::unique_ptr<StatusAccess>, 2> moves_;
+    std::array<QString, 2> said_text_;
+    int said_ = -1;  // the side whose last move has the focus, -1 when the cursor's cell has it
     std::array<std::unique_ptr<TableAccess>, 3> tables_;
     std::array<std::vector<std::unique_ptr<CellAccess>>, 3> cells_;
     std::vector<QString> names_;
@@ -362,10 +387,21 @@ QList<QAccessibleInterface*> TableAccess::selectedCells() const {
 QWindow* StatusAccess::window() const { return board_.window(); }
 QAccessibleInterface* StatusAccess::parent() const { return const_cast<BoardAccess*>(&board_); }
 QString StatusAccess::text(QAccessible::Text t) const {
-    if (t == QAccessible::Name) return board_.form().説明_盤();
-    return {};
+    if (t != QAccessible::Name) return {};
+    return kind_ == 0 ? board_.form().説明_盤() : board_.said(kind_ - 1);
 }
-QRect StatusAccess::rect() const { return board_.screen_rect(-3, 0, 18, 11); }
+QRect StatusAccess::rect() const {
+    // Where the window writes the same: the top player's move left below, the bottom's right above.
+    if (kind_ == 1) return board_.screen_rect(-2, 9, 3, 1);
+    if (kind_ == 2) return board_.screen_rect(13, 2, 3, 1);
+    return board_.screen_rect(-3, 0, 18, 11);
+}
+QAccessible::State StatusAccess::state() const {
+    QAccessible::State s;
+    s.focusable = kind_ != 0;
+    s.focused = kind_ != 0 && board_.is_said(kind_ - 1);
+    return s;
+}
 
 // A one-glyph command of the menu bar, read with the words for what it does;
 // the bar still shows the glyph.
@@ -499,7 +535,7 @@ void Form1::告知_指し手(int IN_手番, const QString& 指し手) {
     spoken_fresh = true;
     if (BoardAccess* a = board_access(view)) {
         a->tell_changes();
-        a->tell_move();
+        a->tell_move(IN_手番 == com_side, spoken_move);
     }
 }
 
