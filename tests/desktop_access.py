@@ -218,6 +218,10 @@ def check_reader():
     spoken = [d for (t, _, d) in events if t.endswith("accessible-description") and d]
     if not any(s.startswith("先手 ５五平") for s in spoken) or not any(s.startswith("後手 ") for s in spoken):
         fail(f"both moves were not told on the focused cell: {spoken}")
+    # And each takes the focus on its side's last-move text, which a screen reader says.
+    said = [n for n in focused_names() if n.startswith("先手 ") or n.startswith("後手 ")]
+    if not said or said[0] != "先手 ５五平" or not any(n.startswith("後手 ") for n in said):
+        fail(f"the moves did not take the focus: {focused_names()}")
     for part in ("後手の番" if False else "先手の番", "2手目", "LEVEL"):
         if part not in status():
             fail(f"the status does not say {part}: {status()}")
