@@ -49,20 +49,29 @@ Group group_of(QPoint c) {
 
 class BoardAccess;
 
-// One cell: a square or a hand cell. It lives as long as the board's interface.
-class CellAccess : public QAccessibleInterface, public QAccessibleTableCellInterface {
+// A leaf of the board's tree, living as long as the board's interface.
+class LeafAccess : public QAccessibleInterface {
 public:
-    CellAccess(BoardAccess& board, Group g, int i) : board_(board), group_(g), index_(i) {}
+    explicit LeafAccess(BoardAccess& board) : board_(board) {}
     bool isValid() const override { return true; }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-    QAccessibleInterface* parent() const override;
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QString text(QAccessible::Text t) const override;
     void setText(QAccessible::Text, const QString&) override {}
+
+protected:
+    BoardAccess& board_;
+};
+
+// One cell: a square or a hand cell.
+class CellAccess : public LeafAccess, public QAccessibleTableCellInterface {
+public:
+    CellAccess(BoardAccess& board, Group g, int i) : LeafAccess(board), group_(g), index_(i) {}
+    QAccessibleInterface* parent() const override;
+    QString text(QAccessible::Text t) const override;
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Cell; }
     QAccessible::State state() const override;
@@ -82,7 +91,6 @@ public:
     QPoint cell() const { return grid_cell(group_, index_); }
 
 private:
-    BoardAccess& board_;
     Group group_;
     int index_;
 };
@@ -144,25 +152,16 @@ private:
 // The clocks, the move number, whose turn it is, the level, the grade and the
 // last moves (kind 0); or the last move of the top (1) or bottom (2) player,
 // which takes the focus when it is made, so a screen reader says it.
-class StatusAccess : public QAccessibleInterface {
+class StatusAccess : public LeafAccess {
 public:
-    StatusAccess(BoardAccess& board, int kind) : board_(board), kind_(kind) {}
-    bool isValid() const override { return true; }
-    QObject* object() const override { return nullptr; }
-    QWindow* window() const override;
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    StatusAccess(BoardAccess& board, int kind) : LeafAccess(board), kind_(kind) {}
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::StaticText; }
     QAccessible::State state() const override;
 
 private:
-    BoardAccess& board_;
     int kind_;
 };
 
@@ -329,7 +328,7 @@ private:
     std::array<bool, 2 * kHandRows + kBoardCells> selected_{};
 };
 
-QWindow* CellAccess::window() const { return board_.window(); }
+QWindow* LeafAccess::window() const { return board_.window(); }
 QAccessibleInterface* CellAccess::parent() const { return board_.table(group_); }
 QAccessibleInterface* CellAccess::table() const { return board_.table(group_); }
 QRect CellAccess::rect() const { return board_.screen_rect(cell().x(), cell().y(), 1, 1); }
@@ -384,7 +383,6 @@ QList<QAccessibleInterface*> TableAccess::selectedCells() const {
     return out;
 }
 
-QWindow* StatusAccess::window() const { return board_.window(); }
 QAccessibleInterface* StatusAccess::parent() const { return const_cast<BoardAccess*>(&board_); }
 QString StatusAccess::text(QAccessible::Text t) const {
     if (t != QAccessible::Name) return {};
