@@ -175,6 +175,18 @@ public:
     // A press on the client area; x and y in twips.
     void Form_MouseDown(int Button, int Shift, double X, double Y);
     void 描画_移動可能桝色(int 移動元X, int 移動元Y, int 描画色, int 移動駒);
+    // The board cursor: the cell the keys are on, a square or a hand cell the
+    // mouse could pick. Return or Space there is a press at the cell's centre.
+    int cursor_x = 5, cursor_y = 5;
+    bool cursor_shown = false;  // drawn from the first key that moves it until the next press
+    bool key_pick = false;      // the outlined pick was made from the keyboard
+    int typed_column = 0;       // the column digit of a square being typed, 0 when none
+    // A key while the board has the keyboard; false when it is not the board's.
+    bool 盤_キー(int key, const QString& text);
+    void 移動_カーソル(int x, int y);
+    // Esc on a pick made from the keys: the outlines go, the pick with them.
+    void 取消_キー選択();
+    void 消去_カーソル();  // before a mouse press: the cursor goes and the pick is the mouse's
 
     // ===================================================================
     // record/ — move record and notation, record files, stepping
@@ -257,12 +269,15 @@ public:
     void 描画_数値(double 入力X, double 入力Y, const QString& 数値, int 色, int モード, int フォントサイズ);
     void 描画_数値(double 入力X, double 入力Y, int 数値, int 色, int モード, int フォントサイズ);
     void 描画_文字列(double 入力X, double 入力Y, int 数値, int 色, int サイズ);
+    static QString 文字列_ハンデ(int IN_ハンデレベル);  // the grade's text, empty out of range
     void 描画_手数(int 数値, int 色);
     void 描画_桝_数値();
     void 描画_盤();
     void 描画_自持盤();
     void 描画_敵持盤();
     void 描画_背景(int IN_背景種類);
+    // The cursor's ring inside its cell (under the grid lines): shown or taken away.
+    void 描画_カーソル(bool 表示);
     void 描画_将棋盤桝();
     void 画面_再描画();
     // The canvas changed: the window shows it at its next paint.
@@ -300,6 +315,17 @@ public:
     void BGM_Click();
     // Board reversal.
     void REVERSE_Click();
+    // What a screen reader is told: every cell named in the game's words, the
+    // last move spoken on the focused cell, the clocks and status on the board.
+    QString spoken_move;        // the last move as the window shows it, with its side
+    bool spoken_fresh = false;  // not yet passed over by a cursor move
+    QString 名前_桝(int x, int y) const;
+    QString 説明_盤() const;
+    QString 名前_手番(int IN_手番) const;
+    void 告知_指し手(int IN_手番, const QString& 指し手);
+    // Names and states of the cells changed: tells the screen reader which.
+    void 通知_盤();
+    void 通知_カーソル();  // the cursor's cell has the focus
     // Menus and the record-file panel.
     struct Menu {
         QMenu* TAIKYOKU = nullptr;

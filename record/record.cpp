@@ -75,6 +75,7 @@ void Form1::描画_移動結果(int IN_手番, int 移動先X, int 移動先Y, i
         描画_移動駒種類(xs[i] - 0.1, place->y - 0.1, chars[i], main);
     }
     if (place == &kPlusPlace) 描画_桝輪郭(bg_colour, 1, 9);
+    告知_指し手(IN_手番, chars[0] + chars[1] + chars[2]);
 }
 
 void Form1::消去_移動結果(int IN_手番) {

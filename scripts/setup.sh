@@ -12,6 +12,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format
   xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev
   weston qt6-wayland locales
+  dbus at-spi2-core python3-pyatspi
   desktop-file-utils appstream dpkg-dev fakeroot file
   debhelper lintian shared-mime-info
 )

@@ -107,4 +107,5 @@ void Form1::画面_再描画() {
     if (play_mode == MODE_COM) 描画_レベル(com_level);
     if (handicap_flag) 描画_ハンデレベル(handicap_level);
     描画_絵(PIC_LOGO, 10.8, 0);
+    通知_盤();
 }

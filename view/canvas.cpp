@@ -89,6 +89,51 @@ void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     // Device-pixel rectangles expressed in logical units: an exact one-to-one copy.
     p.drawImage(QRectF(dx / dpr, dy / dpr, dw / dpr, dh / dpr), pic, QRectF(0, 0, dw, dh));
+    p.end();
+    // A picture painted on the cursor's cell keeps the cursor on top.
+    if (cursor_shown && 座標X == cursor_x && 座標Y == cursor_y) 描画_カーソル(true);
+}
+
+void Form1::描画_カーソル(bool 表示) {
+    if (canvas.isNull()) return;
+    const qreal dpr = canvas_dpr;
+    const int x = cursor_x, y = cursor_y;
+    const int x0 = to_device(board_left + x * cell_w, dpr);
+    const int y0 = to_device(board_top + y * cell_h, dpr);
+    const int x1 = to_device(board_left + (x + 1) * cell_w, dpr);
+    const int y1 = to_device(board_top + (y + 1) * cell_h, dpr);
+    const int lw = std::max(1, qRound(dpr));
+    // Inside the grid line, which the selection and guidance outlines own.
+    const QRect inside(x0 + lw, y0 + lw, x1 - x0 - lw, y1 - y0 - lw);
+    画面_無効化();
+    if (!表示) {
+        // The cell's own picture, as the board and hands stand, within the grid line.
+        int code = EMPTY;
+        if (x >= 1 && x <= BOARD_N && y >= 1 && y <= BOARD_N)
+            code = board[x][y];
+        else if (x == HAND_PLUS_X && y >= 1 && y <= 8)
+            code = hand_plus[9 - y] > 0 ? 9 - y : EMPTY;
+        else if (x == HAND_MINUS_X && y >= 2 && y <= 9)
+            code = hand_minus[y - 1] > 0 ? -(y - 1) : EMPTY;
+        const QImage& pic = 絵(code);
+        QPainter p(&canvas);
+        p.setClipRect(
+            QRectF(inside.x() / dpr, inside.y() / dpr, inside.width() / dpr, inside.height() / dpr));
+        p.drawImage(QRectF(x0 / dpr, y0 / dpr, pic.width() / dpr, pic.height() / dpr), pic);
+        return;
+    }
+    // A blue ring with a yellow lining: it stands out on the wood, on a pale
+    // piece and beside the red and white outlines.
+    const int gap = std::max(1, qRound(2 * dpr)), blue = std::max(2, qRound(2 * dpr)), yellow = lw;
+    QRect r = inside.adjusted(gap, gap, -gap, -gap);
+    const auto ring = [this](QRect box, int w, QRgb c) {
+        fill_device(canvas, QRect(box.left(), box.top(), box.width(), w), c);
+        fill_device(canvas, QRect(box.left(), box.bottom() - w + 1, box.width(), w), c);
+        fill_device(canvas, QRect(box.left(), box.top(), w, box.height()), c);
+        fill_device(canvas, QRect(box.right() - w + 1, box.top(), w, box.height()), c);
+    };
+    ring(r, blue, 色_RGB(LIGHT_BLUE).rgb());
+    ring(r.adjusted(blue, blue, -blue, -blue), yellow, 色_RGB(YELLOW).rgb());
 }
 
 void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
@@ -135,14 +180,15 @@ void Form1::描画_数値(double 入力X, double 入力Y, int 数値, int 色, i
 
 void Form1::描画_文字列(double 入力X, double 入力Y, int 数値, int 色, int サイズ) {
     text_font.setPointSize(サイズ);
-    QString text;
-    if (数値 >= -10 && 数値 <= 10)
-        text = QString::fromUtf8(kHandicapTexts[数値 + 10]);
-    else if (数値 == kMoveSuffixCode)
-        text = QString::fromUtf8(kMoveSuffix);
+    const QString text = 数値 == kMoveSuffixCode ? QString::fromUtf8(kMoveSuffix) : 文字列_ハンデ(数値);
     if (text.isEmpty()) return;
     描画_テキスト(board_left + 入力X * cell_w + kCaptionDX, board_top + 入力Y * cell_h + kCaptionDY, text, 色,
                   サイズ);
+}
+
+QString Form1::文字列_ハンデ(int IN_ハンデレベル) {
+    if (IN_ハンデレベル < -10 || IN_ハンデレベル > 10) return {};
+    return QString::fromUtf8(kHandicapTexts[IN_ハンデレベル + 10]);
 }
 
 void Form1::描画_テキスト(double x_twips, double y_twips, const QString& text, int 色, int ポイント) {
@@ -170,6 +216,8 @@ void Form1::描画_テキスト(double x_twips, double y_twips, const QString& t
 void Form1::画面_無効化() {
     // The window shows the canvas at its next paint; repeated calls cost nothing.
     if (view) view->update();
+    // What the canvas shows, a screen reader is told of too, once the event runs out.
+    予約_アクセス通知(*this);
 }
 
 int Form1::色_文字() const { return bg_kind == BG_MIDORI ? LIGHT_BLUE : WHITE; }

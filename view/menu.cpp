@@ -1,11 +1,13 @@
 // The menu tree and the record-file panel.
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QShortcut>
@@ -58,6 +60,37 @@ public:
     }
 };
 
+// The menu bar that F10 gives the keyboard to: it keeps the keys while the
+// arrows walk from menu to command and on round the bar, and gives them back
+// where they came from when Esc, or a command run with Return, leaves it.
+class GameMenuBar : public QMenuBar {
+public:
+    explicit GameMenuBar(QWidget* parent) : QMenuBar(parent) {
+        // A command chosen in one of the menus ends the walk too.
+        connect(this, &QMenuBar::triggered, this, [this] { give_back(); });
+    }
+    void take_keys(QWidget* from) {
+        if (from != this) back_ = from;
+        setFocus(Qt::MenuBarFocusReason);
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        QMenuBar::keyPressEvent(e);
+        const int k = e->key();
+        const bool leaves =
+            k == Qt::Key_Escape || ((k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Space) &&
+                                    !(activeAction() && activeAction()->menu()));
+        if (leaves) give_back();
+    }
+
+private:
+    void give_back() {
+        if (window()->focusWidget() == this && back_) back_->setFocus(Qt::MenuBarFocusReason);
+    }
+    QPointer<QWidget> back_;
+};
+
 // Return and keypad Enter on a control do what `act` does.
 class ReturnKey : public QObject {
 public:
@@ -79,7 +112,8 @@ private:
 }  // namespace
 
 void Form1::作成_メニュー() {
-    QMenuBar* bar = menuBar();
+    auto* bar = new GameMenuBar(this);
+    setMenuBar(bar);
     auto item = [this](QMenu* parent, const char* caption, void (Form1::*handler)(), bool checkable = false) {
         QAction* a = parent->addAction(QString::fromUtf8(caption));
         a->setCheckable(checkable);
@@ -119,6 +153,11 @@ void Form1::作成_メニュー() {
     mnu.AFTER = bar_item("進", &Form1::AFTER_Click);
     mnu.LBEL_UP = bar_item("△", &Form1::LBEL_UP_Click);
     mnu.LEBEL_DOWN = bar_item("▽", &Form1::LEBEL_DOWN_Click);
+    // One glyph says little aloud: a screen reader reads these words with it.
+    設定_コマンド説明(mnu.REPLAY, QStringLiteral("一手戻す"));
+    設定_コマンド説明(mnu.AFTER, QStringLiteral("一手進める"));
+    設定_コマンド説明(mnu.LBEL_UP, QStringLiteral("ハンディキャップを上げる"));
+    設定_コマンド説明(mnu.LEBEL_DOWN, QStringLiteral("ハンディキャップを下げる"));
 
     mnu.KIFU = bar->addMenu(QStringLiteral("棋譜"));
     mnu.KIFU_READ = item(mnu.KIFU, "読込", &Form1::KIFU_READ_Click);
@@ -142,10 +181,14 @@ void Form1::作成_メニュー() {
     auto* style = new KeyboardMenuBarStyle;
     style->setParent(bar);
     bar->setStyle(style);
-    // F10 opens the first menu, as on other desktop programs.
+    // F10 opens the first menu, as on other desktop programs, with the bar
+    // holding the keyboard as after Alt: Left and Right then reach every item,
+    // the commands too, and Esc gives the keys back to the board.
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
-    connect(f10, &QShortcut::activated, this,
-            [this, bar] { bar->setActiveAction(mnu.TAIKYOKU->menuAction()); });
+    connect(f10, &QShortcut::activated, this, [this, bar] {
+        static_cast<GameMenuBar*>(bar)->take_keys(focusWidget());
+        bar->setActiveAction(mnu.TAIKYOKU->menuAction());
+    });
 }
 
 void Form1::作成_パネル() {
@@ -175,6 +218,14 @@ void Form1::作成_パネル() {
     Text4 = new QLineEdit(view);
     Text4->setGeometry(to_pixels(kText4));
     for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setStyleSheet(yellow);
+    // Each field is read by its label; the lists by what they list.
+    Label1[0]->setBuddy(Text1);
+    Label1[1]->setBuddy(Text4);
+    Label1[2]->setBuddy(Text3);
+    Label1[3]->setBuddy(Text2);
+    Drive1->setAccessibleName(QStringLiteral("ドライブ"));
+    Dir1->setAccessibleName(QStringLiteral("フォルダ"));
+    File1->setAccessibleName(QStringLiteral("ファイル"));
     Command1 = new QPushButton(QStringLiteral("RETURN"), view);
     Command1->setGeometry(to_pixels(kCommand1));
 
