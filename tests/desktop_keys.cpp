@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -23,8 +24,11 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "support/harness.h"
@@ -542,5 +546,72 @@ TEST(DesktopWindow, GrowsWithTheWindowManagersSize) {
         EXPECT_EQ(f.sel_y, m[1]);
         press_square(f, m[2], m[3]);
         ASSERT_TRUE(wait_for([&] { return f.board[m[2]][m[3]] == piece; })) << "the piece did not move";
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The panel under a light and a dark desktop palette
+
+// Relative luminance, as contrast ratios are reckoned.
+double luminance(QRgb c) {
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+}
+double contrast(QRgb a, QRgb b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How many pixels of a control stand out (contrast 4.5 or more) from its
+// background, taken as the colour most of its inside shows.
+int readable_pixels(QWidget* w) {
+    const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect inside = img.rect().adjusted(3, 3, -3, -3);
+    std::map<QRgb, int> seen;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) ++seen[img.pixel(x, y)];
+    const QRgb ground = std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) {
+                            return a.second < b.second;
+                        })->first;
+    int n = 0;
+    for (const auto& [c, count] : seen)
+        if (contrast(c, ground) >= 3) n += count;
+    return n;
+}
+
+TEST(DesktopPanels, ReadableUnderALightAndADarkPalette) {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, QColor(0xf7, 0xf7, 0xd8));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Text, QColor(0xf7, 0xf7, 0xd8));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xfb, 0xfb, 0xcf));
+    dark.setColor(QPalette::Highlight, QColor(0x15, 0x53, 0x9e));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    const QPalette light = QApplication::style()->standardPalette();
+    const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+    for (const QPalette& pal : {light, dark}) {
+        SCOPED_TRACE(&pal == &light ? "light" : "dark");
+        QApplication::setPalette(pal);
+        Harness h;
+        Form1& f = h.f();
+        h.start_with_a_move();
+        show_window(f, false);
+        f.KIFU_WRITE_Click();
+        for (QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4}) t->setText(QStringLiteral("Game 対局"));
+        // A picture of the panel for whoever runs the check by hand.
+        if (const QString shots = qEnvironmentVariable("VELMORA_SHOTS"); !shots.isEmpty())
+            f.view->grab().save(shots + (&pal == &light ? "/panel-light.png" : "/panel-dark.png"));
+        ASSERT_GT(f.Dir1->count(), 0);
+        ASSERT_GT(f.Drive1->count(), 0);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Text4, f.Dir1, f.Drive1,
+                                             f.Label1[0], f.Label1[1], f.Label1[2], f.Label1[3], f.Command1})
+            EXPECT_GE(readable_pixels(w), 8) << w->metaObject()->className() << " " << w->geometry().y();
     }
 }
