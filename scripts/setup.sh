@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev
+  xvfb xauth x11-utils imagemagick xdotool wmctrl openbox libx11-dev
   weston qt6-wayland locales
   desktop-file-utils appstream dpkg-dev fakeroot file
 )
