@@ -92,15 +92,22 @@ void Form1::収める_ウィンドウ() {
     const QScreen* s = screen();
     if (!s || !view) return;
     const QRect area = s->availableGeometry();
-    const qreal dpr = devicePixelRatioF();
+    // The screen's own ratio: a window may learn of a new scale later than its screen.
+    const qreal dpr = s->devicePixelRatio();
     // Never below the default size, unless the screen at its scale is too small for it.
     view_scale_min = 倍率_画面に収まる(area.size(), dpr) / dpr;
     view->setMinimumSize(
         QSizeF(QSizeF(CLIENT_W_TWIPS, CLIENT_H_TWIPS) / TWIPS_PER_PIXEL * view_scale_min).toSize());
-    if (!isVisible() || isMaximized() || isFullScreen() || place_pending) return;
+    if (!isVisible()) return;
+    // A size the compositor gave while the smallest was still the larger one is taken now.
+    const QSize beside = frameGeometry().size() - size();
+    if (isFullScreen() || isMaximized()) {
+        resize((isFullScreen() ? s->geometry().size() : area.size() - beside).expandedTo(minimumSize()));
+        return;
+    }
+    if (place_pending) return;
     const QRect frame = frameGeometry();
     if (area.contains(frame)) return;
-    const QSize beside = frame.size() - size();
     resize(size().boundedTo(area.size() - beside).expandedTo(minimumSize()));
     const QSize outer = size() + beside;
     move(std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),

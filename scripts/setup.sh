@@ -10,7 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   xvfb xauth x11-utils imagemagick xdotool wmctrl openbox libx11-dev
-  weston qt6-wayland locales
+  weston sway qt6-wayland locales
   desktop-file-utils appstream dpkg-dev fakeroot file
 )
 missing=()
