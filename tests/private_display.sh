@@ -3,7 +3,9 @@
 #   private_xvfb WIDTHxHEIGHT [openbox]
 # which starts an Xvfb of that size (kept from resetting when its last client
 # leaves, so what is set on its root window stays), exports DISPLAY and, when
-# asked, waits for openbox to manage the screen.
+# asked, waits for openbox to manage the screen; and
+#   waited SECONDS COMMAND...
+# which runs COMMAND every 50 ms until it succeeds, for at most SECONDS.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -32,4 +34,14 @@ private_xvfb() {
     done
     echo "openbox did not come up"
     exit 1
+}
+
+waited() {  # waited SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
 }

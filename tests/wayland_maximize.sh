@@ -9,15 +9,6 @@ set -euo pipefail
 program=$(realpath "$1")
 shots=${2:-}
 . "$(dirname "$0")/private_display.sh"
-waited() {  # waited SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds
-    local tries=$(($1 * 20))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
 
 private_xvfb 1280x1024
 export XDG_RUNTIME_DIR="$work/runtime"

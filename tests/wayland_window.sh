@@ -14,15 +14,6 @@ export WAYLAND_DISPLAY=velmora-test
 weston --backend=headless-backend.so --use-pixman --socket="$WAYLAND_DISPLAY" --width=1024 --height=768 \
     --idle-time=0 --debug >"$work/weston.log" 2>&1 &
 pids+=($!)
-waited() {  # waited SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds
-    local tries=$(($1 * 20))
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
 if ! waited 20 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"; then
     echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1
 fi
