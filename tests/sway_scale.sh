@@ -36,7 +36,11 @@ app=$!
 pids+=($app)
 status=0
 shown() { grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$work/program.log"; }
-if ! waited 20 shown; then echo "FAILED: no window"; grep -v '^\[' "$work/program.log" | head; exit 1; fi
+# sway knows the window by its title before it is told about it.
+titled() { swaymsg -t get_tree | grep -q '"name": "Velmora"'; }
+if ! waited 20 shown || ! waited 20 titled; then
+    echo "FAILED: no window"; grep -v '^\[' "$work/program.log" | head; exit 1
+fi
 
 # After each order: the compositor's last configure of this size, answered
 # with a window geometry of the same size.
@@ -48,7 +52,7 @@ answered() {
 step() {  # step WHAT "W, H" swaymsg-arguments...
     local what=$1 size=$2
     shift 2
-    swaymsg "$@" >/dev/null
+    swaymsg "$@" >/dev/null || { echo "FAILED: swaymsg $*"; exit 1; }
     if waited 20 answered "$size"; then
         echo "ok: $what: the window is $size"
     else
