@@ -77,6 +77,5 @@ step "full screen" "1200, 900" '[title="^Velmora$"]' fullscreen enable
 step "full screen at scale 2" "600, 450" output HEADLESS-1 scale 2
 step "tiled at scale 2" "600, 450" '[title="^Velmora$"]' fullscreen disable
 step "tiled at scale 1" "1200, 900" output HEADLESS-1 scale 1
-kill -TERM "$app"
-waited 20 bash -c "! kill -0 $app 2>/dev/null" || { echo "FAILED: the program did not close"; status=1; }
+# (Closing cleanly is Desktop.WaylandWindowComesUpAndCloses's to check.)
 exit "$status"
