@@ -14,8 +14,10 @@ private_xvfb 1280x1024
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 export WAYLAND_DISPLAY=velmora-test
-weston --backend=x11-backend.so --use-pixman --socket="$WAYLAND_DISPLAY" --width=1200 --height=900 \
-    --idle-time=0 >"$work/weston.log" 2>&1 &
+# No animations: the window stands where it is drawn from the start.
+printf '[shell]\nanimation=none\nstartup-animation=none\nclose-animation=none\nfocus-animation=none\n' >"$work/weston.ini"
+weston --config="$work/weston.ini" --backend=x11-backend.so --use-pixman --socket="$WAYLAND_DISPLAY" \
+    --width=1200 --height=900 --idle-time=0 >"$work/weston.log" 2>&1 &
 pids+=($!)
 # The compositor's empty desktop, once it is drawn and stands still.
 desktop_drawn() {
@@ -37,12 +39,13 @@ app=$!
 pids+=($app)
 # Where the window stands: what changed on the screen since the empty desktop.
 box=""
-window_seen() {
+window_seen() {  # the same box twice in a row
+    local before=$box
     import -window root "$work/shown.png" || return 1
     box=$(convert "$work/empty.png" "$work/shown.png" -compose difference -composite -threshold 1% -trim \
         -format '%w %h %X %Y' info: 2>/dev/null)
     local w=${box%% *}
-    [ "$w" -ge 600 ]
+    [ "$w" -ge 600 ] && [ "$box" = "$before" ]
 }
 status=0
 if ! waited 20 window_seen; then
