@@ -96,9 +96,8 @@ int real_message_box(QWidget* parent, const QString& text, const QString& title,
 
 Form1::Form1(QWidget* parent) : QMainWindow(parent), module1(*this) {
     setWindowTitle("Velmora");
-    // A window of one size offers no maximize button: it would do nothing.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
 
     msgbox = [this](const QString& text, const QString& title, int buttons, int icon) {
         return real_message_box(this, text, title, buttons, icon);

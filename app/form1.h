@@ -11,11 +11,13 @@
 #include <QFont>
 #include <QImage>
 #include <QMainWindow>
+#include <QRegion>
 #include <QString>
 #include <QTimer>
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "sound/module1.h"
 
@@ -251,8 +253,29 @@ public:
     // The retained canvas: 600 x 533 logical pixels at device pixel ratio canvas_dpr.
     QImage canvas;
     qreal canvas_dpr = 1.0;
-    QFont text_font;                  // proportional Mincho face, 9 pt, bold once labels are drawn
-    std::array<QImage, 26> pictures;  // by picture code + 9 (-9 .. 16)
+    QFont text_font;                        // proportional Mincho face, 9 pt, bold once labels are drawn
+    std::array<QImage, 26> pictures;        // by picture code + 9 (-9 .. 16)
+    std::array<bool, 26> picture_opaque{};  // covers all it is drawn over
+    // A client area larger than the canvas shows it view_scale times larger,
+    // aspect kept and centred (its corner view_origin device pixels in), drawn
+    // at the screen's own pixels: canvas_dpr is the screen's ratio times view_scale.
+    qreal view_scale = 1.0;
+    QPoint view_origin;
+    // The smallest view_scale: below 1 only on a screen too small for the
+    // window's default size at its scale.
+    qreal view_scale_min = 1.0;
+    // What the canvas still shows of each drawing, in order, so it can be drawn
+    // again at another ratio as if it had been drawn there from the start.
+    struct 描画記録 {
+        enum Kind { PICTURE, OUTLINE, TEXT } kind;
+        int code;     // picture code, or colour
+        double x, y;  // grid point; twips for text
+        int points = 0;
+        QString text{};
+        QFont font{};
+        QRegion shown{};  // the twips where it may still show
+    };
+    std::vector<描画記録> canvas_log;
     // Clocks.
     double turn_start_time = 0;
     double move_secs = 0;
@@ -263,6 +286,14 @@ public:
 
     // Canvas and pictures.
     void 準備_画面(qreal dpr);  // (re)creates the canvas and every picture at this ratio
+    // Makes the canvas again at this ratio and draws on it again what it showed.
+    void 再現_画面(qreal dpr);
+    // Fits the canvas to the client area's size and the screen's ratio.
+    void 調整_表示倍率();
+    // A point of the client area (logical pixels) in twips of the canvas.
+    QPointF 変換_twips(QPointF 位置) const;
+    // The other way: a point in twips to where the view shows it, in logical pixels.
+    QPointF 変換_画面(QPointF twips) const;
     const QImage& 絵(int 駒種類) const;
     void 描画_絵(int 駒種類, double 座標X, double 座標Y);
     void 描画_桝輪郭(int 描画色, double 座標X, double 座標Y);
@@ -376,6 +407,7 @@ public:
     QString file_dir;  // the folder File1 lists
     void 作成_メニュー();
     void 作成_パネル();
+    void 配置_パネル();  // the panel's controls at the canvas's scale and place
     void 描画_可視(bool a, bool b, bool c);
     void 描画_棋譜_IO(int フラグ);
     void TAIKYOKU_Click();
@@ -402,6 +434,9 @@ public:
     bool place_pending = false;
     void Form_Load();
     void 配置_ウィンドウ();
+    // On a screen of another scale or size: the smallest size that fits, and
+    // the window moved back onto the available area.
+    void 収める_ウィンドウ();
     // The pixel ratio at which the window, frame and all, fits into an
     // available area of this many logical pixels at ratio `倍率`: the ratio
     // itself when it fits, else the largest quarter step that does, never

@@ -1,8 +1,10 @@
 // Start-up, the three ways to end, and the About message.
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -60,10 +62,56 @@ void Form1::Form_Load() {
     初期設定();
 
     // 7. Top-left corner of the screen, 9000 x 8000 twips of client area,
-    // unless the window's top edge already stands at -60 twips.
-    setFixedSize(sizeHint());
+    // unless the window's top edge already stands at -60 twips. The window
+    // opens at that size each time; it may grow, never below it.
+    resize(sizeHint());
     place_pending = true;
     配置_ウィンドウ();
+    // A screen of another scale or size: the window fits again, its canvas made at the new ratio.
+    auto watch = [this](QScreen* s) {
+        auto fit = [this, s] {
+            if (s != screen()) return;
+            収める_ウィンドウ();
+            調整_表示倍率();
+        };
+        connect(s, &QScreen::availableGeometryChanged, this, fit);
+        connect(s, &QScreen::logicalDotsPerInchChanged, this, fit);
+        connect(s, &QScreen::physicalDotsPerInchChanged, this, fit);
+    };
+    for (QScreen* s : QGuiApplication::screens()) watch(s);
+    connect(qApp, &QGuiApplication::screenAdded, this, watch);
+    if (QWindow* w = windowHandle())
+        connect(w, &QWindow::screenChanged, this, [this] {
+            収める_ウィンドウ();
+            調整_表示倍率();
+        });
+    収める_ウィンドウ();
+}
+
+void Form1::収める_ウィンドウ() {
+    const QScreen* s = screen();
+    if (!s || !view) return;
+    const QRect area = s->availableGeometry();
+    // The screen's own ratio: a window may learn of a new scale later than its screen.
+    const qreal dpr = s->devicePixelRatio();
+    // Never below the default size, unless the screen at its scale is too small for it.
+    view_scale_min = 倍率_画面に収まる(area.size(), dpr) / dpr;
+    view->setMinimumSize(
+        QSizeF(QSizeF(CLIENT_W_TWIPS, CLIENT_H_TWIPS) / TWIPS_PER_PIXEL * view_scale_min).toSize());
+    if (!isVisible()) return;
+    // A size the compositor gave while the smallest was still the larger one is taken now.
+    const QSize beside = frameGeometry().size() - size();
+    if (isFullScreen() || isMaximized()) {
+        resize((isFullScreen() ? s->geometry().size() : area.size() - beside).expandedTo(minimumSize()));
+        return;
+    }
+    if (place_pending) return;
+    const QRect frame = frameGeometry();
+    if (area.contains(frame)) return;
+    resize(size().boundedTo(area.size() - beside).expandedTo(minimumSize()));
+    const QSize outer = size() + beside;
+    move(std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+         std::clamp(frame.y(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
 }
 
 void Form1::配置_ウィンドウ() {

@@ -10,8 +10,8 @@ PACKAGES=(
   qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-format
-  xvfb xauth x11-utils imagemagick xdotool openbox libx11-dev
-  weston qt6-wayland locales
+  xvfb xauth x11-utils imagemagick xdotool wmctrl openbox libx11-dev
+  weston sway qt6-wayland locales
   dbus at-spi2-core python3-pyatspi
   desktop-file-utils appstream dpkg-dev fakeroot file
   debhelper lintian shared-mime-info

@@ -12,6 +12,7 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -23,8 +24,11 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <vector>
 
 #include "support/harness.h"
@@ -460,3 +464,171 @@ TEST(DesktopPanels, LoadPanelFromTheKeyboard) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------
+// The window made larger by the window manager
+
+// What the screen shows of the client area, read back from the X server.
+QImage on_screen(QWidget* view) {
+    const QPoint at = view->mapToGlobal(QPoint(0, 0));
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, at.x(), at.y(), view->width(), view->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+// Device pixels of the client area where a twip of the canvas is drawn.
+QPointF drawn_at(const Form1& f, double x_twips, double y_twips) {
+    return QPointF(f.view_origin) + QPointF(x_twips, y_twips) / Form1::TWIPS_PER_PIXEL * f.canvas_dpr;
+}
+
+// The grid lines across the middle of row 5 and down the middle of column 5:
+// ten of each, every one as wide as the scale's outline.
+void expect_grid_even(const Form1& f, const QImage& shot) {
+    const QRgb grid = Form1::色_RGB(f.grid_colour).rgb();
+    const int lw = std::max(1, qRound(f.canvas_dpr));
+    for (bool along_row : {true, false}) {
+        const QPointF from = drawn_at(f, f.board_left + f.cell_w, f.board_top + f.cell_h);
+        const QPointF to = drawn_at(f, f.board_left + 10 * f.cell_w, f.board_top + 10 * f.cell_h);
+        const QPointF mid = drawn_at(f, f.board_left + 5.5 * f.cell_w, f.board_top + 5.5 * f.cell_h);
+        std::vector<int> lines;
+        int run = 0;
+        const int first = int(along_row ? from.x() : from.y()) - 2,
+                  last = int(along_row ? to.x() : to.y()) + lw + 2;
+        for (int i = first; i < last; ++i) {
+            const QRgb p = along_row ? shot.pixel(i, int(mid.y())) : shot.pixel(int(mid.x()), i);
+            if (p == grid)
+                ++run;
+            else if (run)
+                lines.push_back(run), run = 0;
+        }
+        if (run) lines.push_back(run);
+        EXPECT_EQ(lines, std::vector<int>(10, lw)) << (along_row ? "vertical lines" : "horizontal lines");
+    }
+}
+
+// A press where square (x, y) is drawn, through the X server.
+void press_square(const Form1& f, int x, int y) {
+    const QPointF device =
+        drawn_at(f, f.board_left + (x + 0.5) * f.cell_w, f.board_top + (y + 0.5) * f.cell_h);
+    click_at(f.view->mapToGlobal((device / f.view->devicePixelRatioF()).toPoint()));
+}
+
+// Maximized with wmctrl, then made a wide and a tall window with xdotool:
+// the board grows with the window, aspect kept, its grid even, and a press
+// lands on the square drawn under the pointer.
+TEST(DesktopWindow, GrowsWithTheWindowManagersSize) {
+    Harness h;
+    Form1& f = h.f();
+    f.START_Click();
+    show_window(f);
+    const QSize first = f.view->size();
+    EXPECT_EQ(first, QSize(600, 533));
+    const QString id = QString::number(f.winId());
+    const struct {
+        const char* name;
+        QStringList command;
+    } sizes[] = {
+        {"maximized", {"wmctrl", "-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"}},
+        {"wide", {"xdotool", "windowsize", id, "1000", "600"}},
+        {"tall", {"xdotool", "windowsize", id, "700", "740"}},
+    };
+    int move = 0;
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(s.name);
+        if (s.command[0] == "xdotool")
+            QProcess::execute("wmctrl", {"-i", "-r", id, "-b", "remove,maximized_vert,maximized_horz"});
+        const QSize before = f.view->size();
+        ASSERT_EQ(QProcess::execute(s.command[0], s.command.mid(1)), 0);
+        ASSERT_TRUE(wait_for([&] { return f.view->size() != before && f.view->size() != first; }))
+            << "the window kept its size";
+        // The canvas fills the client area one way, centred the other.
+        const QSize area = f.view->size() * f.view->devicePixelRatioF();
+        EXPECT_NEAR(f.view_scale, std::min(area.width() / 600.0, area.height() / 533.0), 0.01);
+        EXPECT_TRUE(f.view_origin.x() <= 1 || f.view_origin.y() <= 1);
+        QImage shot;
+        ASSERT_TRUE(wait_for([&] {
+            shot = on_screen(f.view);
+            return shot.size() == area;
+        }));
+        expect_grid_even(f, shot);
+        // Two players: the bottom (first) and the top player step forward in turn.
+        static constexpr int kMoves[3][4] = {{5, 6, 5, 5}, {1, 4, 1, 5}, {9, 6, 9, 5}};
+        const int* m = kMoves[move++];
+        const int piece = f.board[m[0]][m[1]];
+        ASSERT_NE(piece, 0);
+        press_square(f, m[0], m[1]);
+        ASSERT_TRUE(wait_for([&] { return f.click_phase == 1; })) << "the press picked nothing";
+        EXPECT_EQ(f.sel_x, m[0]);
+        EXPECT_EQ(f.sel_y, m[1]);
+        press_square(f, m[2], m[3]);
+        ASSERT_TRUE(wait_for([&] { return f.board[m[2]][m[3]] == piece; })) << "the piece did not move";
+    }
+}
+
+// ---------------------------------------------------------------------------
+// The panel under a light and a dark desktop palette
+
+// Relative luminance, as contrast ratios are reckoned.
+double luminance(QRgb c) {
+    auto lin = [](int v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(qRed(c)) + 0.7152 * lin(qGreen(c)) + 0.0722 * lin(qBlue(c));
+}
+double contrast(QRgb a, QRgb b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How many pixels of a control stand out (contrast 4.5 or more) from its
+// background, taken as the colour most of its inside shows.
+int readable_pixels(QWidget* w) {
+    const QImage img = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QRect inside = img.rect().adjusted(3, 3, -3, -3);
+    std::map<QRgb, int> seen;
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) ++seen[img.pixel(x, y)];
+    const QRgb ground = std::max_element(seen.begin(), seen.end(), [](auto& a, auto& b) {
+                            return a.second < b.second;
+                        })->first;
+    int n = 0;
+    for (const auto& [c, count] : seen)
+        if (contrast(c, ground) >= 3) n += count;
+    return n;
+}
+
+TEST(DesktopPanels, ReadableUnderALightAndADarkPalette) {
+    QPalette dark;
+    dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::WindowText, QColor(0xf7, 0xf7, 0xd8));
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::AlternateBase, QColor(0x42, 0x42, 0x42));
+    dark.setColor(QPalette::Text, QColor(0xf7, 0xf7, 0xd8));
+    dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::ButtonText, QColor(0xfb, 0xfb, 0xcf));
+    dark.setColor(QPalette::Highlight, QColor(0x15, 0x53, 0x9e));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    const QPalette light = QApplication::style()->standardPalette();
+    const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+    for (const QPalette& pal : {light, dark}) {
+        SCOPED_TRACE(&pal == &light ? "light" : "dark");
+        QApplication::setPalette(pal);
+        Harness h;
+        Form1& f = h.f();
+        h.start_with_a_move();
+        show_window(f, false);
+        f.KIFU_WRITE_Click();
+        for (QLineEdit* t : {f.Text1, f.Text2, f.Text3, f.Text4}) t->setText(QStringLiteral("Game 対局"));
+        // A picture of the panel for whoever runs the check by hand.
+        if (const QString shots = qEnvironmentVariable("VELMORA_SHOTS"); !shots.isEmpty())
+            f.view->grab().save(shots + (&pal == &light ? "/panel-light.png" : "/panel-dark.png"));
+        ASSERT_GT(f.Dir1->count(), 0);
+        ASSERT_GT(f.Drive1->count(), 0);
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{f.Text1, f.Text2, f.Text3, f.Text4, f.Dir1, f.Drive1,
+                                             f.Label1[0], f.Label1[1], f.Label1[2], f.Label1[3], f.Command1})
+            EXPECT_GE(readable_pixels(w), 8) << w->metaObject()->className() << " " << w->geometry().y();
+    }
+}

@@ -3,7 +3,9 @@
 #   private_xvfb WIDTHxHEIGHT [openbox]
 # which starts an Xvfb of that size (kept from resetting when its last client
 # leaves, so what is set on its root window stays), exports DISPLAY and, when
-# asked, waits for openbox to manage the screen; and the waits of the checks.
+# asked, waits for openbox to manage the screen; and the waits of the checks:
+#   waited [SECONDS] COMMAND...
+# which runs COMMAND every 50 ms until it succeeds, for at most SECONDS (20).
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -34,9 +36,11 @@ private_xvfb() {
     exit 1
 }
 
-# Runs COMMAND every 50 ms until it succeeds, for at most 20 seconds.
+# Runs COMMAND every 50 ms until it succeeds, for at most SECONDS (20 when not given).
 waited() {
-    local deadline=$((SECONDS + 20))
+    local limit=20
+    if [[ $1 =~ ^[0-9]+$ ]]; then limit=$1; shift; fi
+    local deadline=$((SECONDS + limit))
     until "$@"; do
         ((SECONDS < deadline)) || return 1
         sleep 0.05

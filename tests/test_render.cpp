@@ -688,3 +688,33 @@ TEST(Render, PressesLandOnTheSquareDrawnAtEveryRatio) {
         }
     }
 }
+
+// A window made larger, or a screen of another scale, makes the canvas again:
+// what it shows then (the game, the last move, a pick's outlines, the
+// messages) is what drawing at that ratio from the start would have shown,
+// and the record it is drawn from again keeps only what still shows.
+TEST(Render, MadeAgainAtAnotherRatioAsIfDrawnThere) {
+    const std::function<void(Harness&)> play = [](Harness& h) {
+        h.f().SIDOU_Click();
+        h.start_with_a_move();
+        h.press(5, 4);
+    };
+    for (const qreal ratio : {1.0, 1.25, 1.5, 2.0, 2.75}) {
+        SCOPED_TRACE(ratio);
+        Harness again, fresh;
+        again.f().画面_再描画();
+        play(again);
+        again.f().再現_画面(ratio);
+        fresh.f().準備_画面(ratio);
+        fresh.f().画面_再描画();
+        play(fresh);
+        ASSERT_EQ(again.f().canvas.size(), fresh.f().canvas.size());
+        EXPECT_TRUE(again.f().canvas == fresh.f().canvas) << "the canvas differs from one drawn at its ratio";
+    }
+    Harness h;
+    h.f().画面_再描画();
+    const size_t once = h.f().canvas_log.size();
+    for (int i = 0; i < 20; ++i) h.f().画面_再描画();
+    EXPECT_EQ(h.f().canvas_log.size(), once) << "the record grows with what no longer shows";
+    EXPECT_LT(once, 1500u);
+}

@@ -242,14 +242,15 @@ public:
         const int i = child_index(g, c);
         return i >= 0 && i < group_size(g) ? cells_[g][i].get() : nullptr;
     }
-    // A cell's screen rectangle from the grid, in twips.
+    // A cell's screen rectangle from the grid, in twips, where the view draws it.
     QRect screen_rect(double x, double y, double w, double h) const {
         const Form1& f = form();
-        const int k = Form1::TWIPS_PER_PIXEL;
-        const QPoint top_left(qRound((f.board_left + x * f.cell_w) / k),
-                              qRound((f.board_top + y * f.cell_h) / k));
-        return QRect(view()->mapToGlobal(top_left),
-                     QSize(qRound(w * f.cell_w / k), qRound(h * f.cell_h / k)));
+        const QPointF top_left =
+            f.変換_画面(QPointF(f.board_left + x * f.cell_w, f.board_top + y * f.cell_h));
+        const QPointF bottom_right =
+            f.変換_画面(QPointF(f.board_left + (x + w) * f.cell_w, f.board_top + (y + h) * f.cell_h));
+        return QRect(view()->mapToGlobal(top_left.toPoint()),
+                     view()->mapToGlobal(bottom_right.toPoint()) - QPoint(1, 1));
     }
 
     // Tells the screen reader what changed since it was last told.

@@ -1,4 +1,5 @@
-// The client area: shows the retained canvas and turns presses into twips.
+// The client area: shows the retained canvas, at its own size or larger,
+// and turns presses into twips.
 #pragma once
 
 #include <QWidget>
@@ -18,9 +19,12 @@ class BoardView : public QWidget {
 public:
     BoardView(Form1& form, QWidget* parent);
     Form1& form() const { return form_; }
+    QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
@@ -28,7 +32,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    // The backdrop's tiles around the canvas, on the canvas's grid.
+    void paint_margins(QPainter& p, const QRect& device) const;
     Form1& form_;
     // A key a panel control left unhandled comes on to the board: not the cursor's.
     const QEvent* child_key_ = nullptr;
+    bool refit_pending_ = false;
 };

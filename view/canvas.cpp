@@ -30,6 +30,36 @@ void fill_device(QImage& img, QRect r, QRgb colour) {
     }
 }
 
+// The twips a drawing may reach beyond what it is given: an outline's width
+// and half a device pixel of rounding, or a text's overhang.
+constexpr int kOutlineReach = 38, kTextReach = 45, kRoundingReach = 8;
+const QRect kCanvasTwips(0, 0, Form1::CLIENT_W_TWIPS, Form1::CLIENT_H_TWIPS);
+
+// Keeps a drawing in the canvas's record; an opaque picture hides from the
+// record whatever lies wholly under it (its rectangle in twips, exact, rounds
+// to device pixels the same way at every ratio).
+void 記録(Form1& f, Form1::描画記録 op, const QRect& reach, const QRect& covers = QRect()) {
+    if (!reach.intersects(kCanvasTwips)) return;
+    if (!covers.isEmpty()) {
+        for (Form1::描画記録& old : f.canvas_log)
+            if (old.shown.boundingRect().intersects(covers)) old.shown -= covers;
+        std::erase_if(f.canvas_log, [](const Form1::描画記録& old) { return old.shown.isEmpty(); });
+    }
+    op.shown = QRegion(reach);
+    f.canvas_log.push_back(std::move(op));
+}
+
+// Whether every pixel of a picture is opaque.
+bool opaque(const QImage& img) {
+    if (img.isNull()) return false;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(line[x]) != 255) return false;
+    }
+    return true;
+}
+
 const char* const kKanjiDigits[10] = {"", "一", "二", "三", "四", "五", "六", "七", "八", "九"};
 
 // 描画_文字列's fixed texts: the handicap grades from -10 to 10, and 99.
@@ -60,7 +90,52 @@ void Form1::準備_画面(qreal dpr) {
         } else {
             pic = 作成_絵(code, dpr);
         }
+        picture_opaque[code + kPictureIndexOffset] = opaque(pic);
     }
+    canvas_log.clear();
+}
+
+void Form1::再現_画面(qreal dpr) {
+    const std::vector<描画記録> shown = std::move(canvas_log);
+    準備_画面(dpr);
+    const QFont font = text_font;
+    for (const 描画記録& op : shown) switch (op.kind) {
+            case 描画記録::PICTURE:
+                描画_絵(op.code, op.x, op.y);
+                break;
+            case 描画記録::OUTLINE:
+                描画_桝輪郭(op.code, op.x, op.y);
+                break;
+            case 描画記録::TEXT:
+                text_font = op.font;
+                描画_テキスト(op.x, op.y, op.text, op.code, op.points);
+                break;
+        }
+    text_font = font;
+}
+
+void Form1::調整_表示倍率() {
+    if (!view) return;
+    const qreal dpr = view->devicePixelRatioF();
+    const QSize area = view->size();
+    const qreal fit = std::min(qreal(area.width()) / kCanvasW, qreal(area.height()) / kCanvasH);
+    view_scale = std::max(view_scale_min, fit);
+    if (!qFuzzyCompare(dpr * view_scale, canvas_dpr)) 再現_画面(dpr * view_scale);
+    // Centred to the device pixel: the canvas is copied one to one.
+    view_origin = QPoint(std::max(0, (qRound(area.width() * dpr) - canvas.width()) / 2),
+                         std::max(0, (qRound(area.height() * dpr) - canvas.height()) / 2));
+    配置_パネル();
+    画面_無効化();
+}
+
+QPointF Form1::変換_twips(QPointF 位置) const {
+    const qreal dpr = view ? view->devicePixelRatioF() : canvas_dpr;
+    return (位置 - QPointF(view_origin) / dpr) * TWIPS_PER_PIXEL / view_scale;
+}
+
+QPointF Form1::変換_画面(QPointF twips) const {
+    const qreal dpr = view ? view->devicePixelRatioF() : canvas_dpr;
+    return twips * view_scale / TWIPS_PER_PIXEL + QPointF(view_origin) / dpr;
 }
 
 const QImage& Form1::絵(int 駒種類) const {
@@ -83,6 +158,12 @@ void Form1::描画_絵(int 駒種類, double 座標X, double 座標Y) {
     const int dw = std::min(pic.width(), to_device(left + size.width(), dpr) - dx);
     const int dh = std::min(pic.height(), to_device(top + size.height(), dpr) - dy);
     const QRect target(dx, dy, dw, dh);
+    const QRectF twips(left, top, size.width(), size.height());
+    記録(*this, {描画記録::PICTURE, 駒種類, 座標X, 座標Y}, twips.toAlignedRect(),
+         picture_opaque[駒種類 - kLowestPicture]
+             ? QRect(QPoint(std::ceil(left), std::ceil(top)),
+                     QPoint(std::floor(twips.right()) - 1, std::floor(twips.bottom()) - 1))
+             : QRect());
     if (dw <= 0 || dh <= 0 || !target.intersects(canvas.rect())) return;
     画面_無効化();
     QPainter p(&canvas);
@@ -146,6 +227,11 @@ void Form1::描画_桝輪郭(int 描画色, double 座標X, double 座標Y) {
     // One logical pixel wide; both corners are part of the outline.
     const int lw = std::max(1, qRound(dpr));
     const QRgb c = 色_RGB(描画色).rgb();
+    const double left = board_left + 座標X * cell_w, top = board_top + 座標Y * cell_h;
+    記録(*this, {描画記録::OUTLINE, 描画色, 座標X, 座標Y},
+         QRectF(left, top, cell_w, cell_h)
+             .toAlignedRect()
+             .adjusted(-kRoundingReach, -kRoundingReach, kOutlineReach, kOutlineReach));
     画面_無効化();
     fill_device(canvas, QRect(x0, y0, x1 - x0 + lw, lw), c);
     fill_device(canvas, QRect(x0, y1, x1 - x0 + lw, lw), c);
@@ -211,6 +297,11 @@ void Form1::描画_テキスト(double x_twips, double y_twips, const QString& t
     const double left = to_device(x_twips, dpr) / dpr;
     const double top = to_device(y_twips, dpr) / dpr;
     p.drawText(QPointF(left, top + fm.ascent()), text);
+    const QRectF shape = fm.boundingRect(text).translated(left, top + fm.ascent());
+    記録(*this, {描画記録::TEXT, 色, x_twips, y_twips, ポイント, text, text_font},
+         QRectF(shape.topLeft() * TWIPS_PER_PIXEL, shape.size() * TWIPS_PER_PIXEL)
+             .toAlignedRect()
+             .adjusted(-kTextReach, -kTextReach, kTextReach, kTextReach));
 }
 
 void Form1::画面_無効化() {

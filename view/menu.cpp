@@ -22,9 +22,11 @@ namespace {
 struct TwipRect {
     int left, top, width, height;
 };
-QRect to_pixels(const TwipRect& r) {
-    const int k = Form1::TWIPS_PER_PIXEL;
-    return QRect(r.left / k, r.top / k, r.width / k, r.height / k);
+// At the canvas's scale, from its corner (logical pixels of the client area).
+QRect to_pixels(const TwipRect& r, qreal scale, QPointF corner) {
+    const qreal k = scale / Form1::TWIPS_PER_PIXEL;
+    return QRect(qRound(corner.x() + r.left * k), qRound(corner.y() + r.top * k), qRound(r.width * k),
+                 qRound(r.height * k));
 }
 constexpr TwipRect kDrive1{240, 360, 2535, 300};
 constexpr TwipRect kDir1{240, 600, 2535, 1710};
@@ -193,31 +195,31 @@ void Form1::作成_メニュー() {
 
 void Form1::作成_パネル() {
     if (Drive1) return;
-    const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192);");
+    // The yellow comes with its own black text, whatever the desktop's palette
+    // (a dark theme's near-white text would not show on it); selections keep
+    // the palette's colours, which are made to go together.
+    const QString yellow = QStringLiteral("background-color: rgb(255, 255, 192); color: black;");
     Drive1 = new QComboBox(view);
-    Drive1->setGeometry(to_pixels(kDrive1));
+    Dir1 = new QListWidget(view);
+    File1 = new QListWidget(view);
+    for (int i = 0; i < 4; ++i) Label1[i] = new QLabel(QString::fromUtf8(kLabelCaptions[i]), view);
+    Text1 = new QLineEdit(view);
+    Text2 = new QLineEdit(view);
+    Text3 = new QLineEdit(view);
+    Text4 = new QLineEdit(view);
+    Command1 = new QPushButton(QStringLiteral("RETURN"), view);
+    配置_パネル();
     // With a border of its own the box is drawn flat, so the yellow is not shaded.
     Drive1->setStyleSheet(QStringLiteral("QComboBox { ") + yellow + " border: 1px solid gray; }");
-    Dir1 = new QListWidget(view);
-    Dir1->setGeometry(to_pixels(kDir1));
-    Dir1->setStyleSheet(yellow);
-    File1 = new QListWidget(view);
-    File1->setGeometry(to_pixels(kFile1));
-    File1->setStyleSheet(yellow);
-    for (int i = 0; i < 4; ++i) {
-        Label1[i] = new QLabel(QString::fromUtf8(kLabelCaptions[i]), view);
-        Label1[i]->setGeometry(to_pixels(kLabel1[i]));
-        Label1[i]->setAutoFillBackground(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{Dir1, File1, Text1, Text2, Text3, Text4})
+        w->setStyleSheet(yellow);
+    for (QLabel* l : Label1) {
+        // On the client area's own background colour, with text that goes with it.
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, Qt::black);
+        l->setPalette(pal);
+        l->setAutoFillBackground(true);
     }
-    Text1 = new QLineEdit(view);
-    Text1->setGeometry(to_pixels(kText1));
-    Text2 = new QLineEdit(view);
-    Text2->setGeometry(to_pixels(kText2));
-    Text3 = new QLineEdit(view);
-    Text3->setGeometry(to_pixels(kText3));
-    Text4 = new QLineEdit(view);
-    Text4->setGeometry(to_pixels(kText4));
-    for (QLineEdit* t : {Text1, Text2, Text3, Text4}) t->setStyleSheet(yellow);
     // Each field is read by its label; the lists by what they list.
     Label1[0]->setBuddy(Text1);
     Label1[1]->setBuddy(Text4);
@@ -226,16 +228,6 @@ void Form1::作成_パネル() {
     Drive1->setAccessibleName(QStringLiteral("ドライブ"));
     Dir1->setAccessibleName(QStringLiteral("フォルダ"));
     File1->setAccessibleName(QStringLiteral("ファイル"));
-    Command1 = new QPushButton(QStringLiteral("RETURN"), view);
-    Command1->setGeometry(to_pixels(kCommand1));
-
-    // One face and size for the whole panel, whatever the locale and the screen's
-    // font resolution would choose: the labels' texts fit their fixed boxes.
-    QFont panel_font(text_font.family());
-    panel_font.setPixelSize(kPanelFontPixels);
-    for (QWidget* w : std::initializer_list<QWidget*>{Drive1, Dir1, File1, Label1[0], Label1[1], Label1[2],
-                                                      Label1[3], Text1, Text2, Text3, Text4, Command1})
-        w->setFont(panel_font);
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     // Return in the file-name field is the RETURN button, as a user expects.
@@ -256,6 +248,23 @@ void Form1::作成_パネル() {
     描画_可視(false, false, false);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3, Text4, Command1}) w->hide();
     for (QLabel* l : Label1) l->hide();
+}
+
+void Form1::配置_パネル() {
+    if (!Drive1) return;
+    const QPointF corner = QPointF(view_origin) / view->devicePixelRatioF();
+    const std::pair<QWidget*, TwipRect> places[] = {
+        {Drive1, kDrive1},       {Dir1, kDir1},           {File1, kFile1},         {Label1[0], kLabel1[0]},
+        {Label1[1], kLabel1[1]}, {Label1[2], kLabel1[2]}, {Label1[3], kLabel1[3]}, {Text1, kText1},
+        {Text2, kText2},         {Text3, kText3},         {Text4, kText4},         {Command1, kCommand1}};
+    // One face and size for the whole panel, whatever the locale and the screen's
+    // font resolution would choose: the labels' texts fit their fixed boxes.
+    QFont panel_font(text_font.family());
+    panel_font.setPixelSize(std::max(1, qRound(kPanelFontPixels * view_scale)));
+    for (const auto& [w, r] : places) {
+        w->setGeometry(to_pixels(r, view_scale, corner));
+        w->setFont(panel_font);
+    }
 }
 
 namespace {
