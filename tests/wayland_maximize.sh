@@ -59,8 +59,13 @@ echo "ok: the window stands at $x,$y, $w x $h"
 # ready at once: then the click is repeated).
 maximized() { grep -qE 'xdg_toplevel@[0-9]+\.configure\(1200, [0-9]+, array\[[1-9]' "$work/program.log"; }
 bx=$((x + w - 41)) by=$((y + 14))
+pointer_events() { grep -c 'wl_pointer@[0-9]*\.\(enter\|motion\)' "$work/program.log" || true; }
 for _ in 1 2 3 4; do
-    xdotool mousemove $((bx - 3)) "$by" mousemove "$bx" "$by" click 1
+    # The click only once the window has heard the pointer arrive over its button.
+    seen=$(pointer_events)
+    xdotool mousemove $((bx - 3)) "$by" mousemove "$bx" "$by"
+    waited 5 eval '[ "$(pointer_events)" -gt "$seen" ]' || continue
+    xdotool click 1
     waited 5 maximized && break
 done
 if maximized; then echo "ok: the compositor maximized the window"; else echo "FAILED: no maximized state"; status=1; fi
