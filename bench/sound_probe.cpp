@@ -125,13 +125,13 @@ int play(const Library& lib, const std::string& waves, double seconds, bool kept
 class Recorder {
 public:
     explicit Recorder(const char* source) {
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
+        const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, kRate, kChannels};
         pa_buffer_attr attr{};
         attr.maxlength = static_cast<std::uint32_t>(-1);
         attr.fragsize = kPiece * kChannels * sizeof(float);
         int error = 0;
-        pa = pa_simple_new(nullptr, "sound_probe", PA_STREAM_RECORD, source, "monitor", &spec, nullptr, &attr,
-                           &error);
+        pa = pa_simple_new(nullptr, "sound_probe", PA_STREAM_RECORD, source, "monitor", &format, nullptr,
+                           &attr, &error);
         if (!pa) {
             std::fprintf(stderr, "recording %s: %s\n", source, pa_strerror(error));
             std::exit(2);

@@ -14,10 +14,9 @@
 
 #include "app/form1.h"
 #include "view/board_view.h"
+#include "view/pictures.h"
 
 namespace {
-const char* const kRankNames[10] = {"",     "秘書", "平員", "係長", "課長",
-                                    "部長", "常務", "専務", "社長", "会長"};
 const QString kEmptySquare = QStringLiteral("空き");
 const QString kBoardName = QStringLiteral("盤");
 const QString kHandName = QStringLiteral("%1の持駒");
@@ -501,7 +500,7 @@ QString Form1::名前_桝(int x, int y) const {
         const int k = plus ? 9 - y : y - 1;
         if (k < 1 || k > kHandRows) return {};
         const int n = plus ? hand_plus[k] : hand_minus[k];
-        return kHandCell.arg(名前_手番(plus ? com_side : man_side), QString::fromUtf8(kRankNames[k]),
+        return kHandCell.arg(名前_手番(plus ? com_side : man_side), QString::fromUtf8(kRankTitles[k]),
                              n > 0 ? kHeld.arg(n) : kNoneHeld);
     }
     if (x < 1 || x > BOARD_N || y < 1 || y > BOARD_N) return {};
@@ -509,7 +508,7 @@ QString Form1::名前_桝(int x, int y) const {
     const int p = board[x][y];
     if (p == EMPTY) return square + QLatin1Char(' ') + kEmptySquare;
     return square + QLatin1Char(' ') + 名前_手番(p > 0 ? com_side : man_side) + QStringLiteral("の") +
-           QString::fromUtf8(kRankNames[p < 0 ? -p : p]);
+           QString::fromUtf8(kRankTitles[p < 0 ? -p : p]);
 }
 
 QString Form1::説明_盤() const {

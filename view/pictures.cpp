@@ -102,10 +102,6 @@ QImage empty_square(qreal dpr) {
     return img;
 }
 
-// The two characters of each rank's title, secretary first.
-const char* const kRankTitles[10] = {"",     "秘書", "平員", "係長", "課長",
-                                     "部長", "常務", "専務", "社長", "会長"};
-
 // The minus player's piece: a pale yellow pentagon pointing up the screen,
 // the higher the rank the larger, with the title written top to bottom.
 QImage minus_piece(int kind, qreal dpr) {
