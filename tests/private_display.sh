@@ -56,3 +56,24 @@ menu_visible() {
     done
     return 1
 }
+
+# A private runtime folder, where a Wayland compositor puts its socket.
+private_runtime() {
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
+}
+
+# Starts the program $1 natively on $WAYLAND_DISPLAY from a run folder of its
+# own (the working folder from then on), its Wayland traffic in
+# $work/program.log; its process id in `app`. No X server to fall back on:
+# it speaks Wayland or fails. (Under AddressSanitizer the unit tests check for
+# leaks; here the toolkit's caches would count.)
+start_on_wayland() {
+    mkdir "$work/run"
+    cd "$work/run"
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
+    env -u DISPLAY QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client \
+        "$1" >"$work/program.log" 2>&1 &
+    app=$!
+    pids+=($app)
+}

@@ -8,8 +8,7 @@ set -euo pipefail
 program=$(realpath "$1")
 . "$(dirname "$0")/private_display.sh"
 
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+private_runtime
 printf 'output HEADLESS-1 resolution 1200x900\ndefault_border none\n' >"$work/config"
 # sway will not run as root: then it runs as nobody, in a folder of its own.
 as=()
@@ -27,13 +26,7 @@ export SWAYSOCK WAYLAND_DISPLAY
 SWAYSOCK=$(compgen -G "$XDG_RUNTIME_DIR/sway-ipc*" | head -n 1)
 WAYLAND_DISPLAY=$(basename "$(compgen -G "$XDG_RUNTIME_DIR/wayland-?" | head -n 1)")
 
-mkdir "$work/run"
-cd "$work/run"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-env -u DISPLAY QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client \
-    "$program" >"$work/program.log" 2>&1 &
-app=$!
-pids+=($app)
+start_on_wayland "$program"
 status=0
 shown() { grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$work/program.log"; }
 # sway knows the window by its title before it is told about it.

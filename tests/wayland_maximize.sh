@@ -11,8 +11,7 @@ shots=${2:-}
 . "$(dirname "$0")/private_display.sh"
 
 private_xvfb 1280x1024
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+private_runtime
 export WAYLAND_DISPLAY=velmora-test
 # No animations: the window stands where it is drawn from the start.
 printf '[shell]\nanimation=none\nstartup-animation=none\nclose-animation=none\nfocus-animation=none\n' >"$work/weston.ini"
@@ -30,13 +29,7 @@ if ! waited 20 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY" || ! waited 20 deskto
     echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1
 fi
 
-mkdir "$work/run"
-cd "$work/run"
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-env -u DISPLAY QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client \
-    "$program" >"$work/program.log" 2>&1 &
-app=$!
-pids+=($app)
+start_on_wayland "$program"
 # Where the window stands: what changed on the screen since the empty desktop.
 box=""
 window_seen() {  # the same box twice in a row

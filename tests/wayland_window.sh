@@ -8,8 +8,7 @@ program=$(realpath "$1")
 shots=${2:-}
 . "$(dirname "$0")/private_display.sh"
 
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+private_runtime
 export WAYLAND_DISPLAY=velmora-test
 weston --backend=headless-backend.so --use-pixman --socket="$WAYLAND_DISPLAY" --width=1024 --height=768 \
     --idle-time=0 --debug >"$work/weston.log" 2>&1 &
@@ -18,15 +17,7 @@ if ! waited 20 test -S "$XDG_RUNTIME_DIR/$WAYLAND_DISPLAY"; then
     echo "FAILED: weston did not start"; cat "$work/weston.log"; exit 1
 fi
 
-mkdir "$work/run"
-cd "$work/run"
-# No X server to fall back on: the program speaks Wayland or fails. (Under
-# AddressSanitizer the unit tests check for leaks; here the toolkit's caches would count.)
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
-env -u DISPLAY QT_QPA_PLATFORM=wayland SDL_AUDIODRIVER=dummy WAYLAND_DEBUG=client \
-    "$program" >"$work/program.log" 2>&1 &
-app=$!
-pids+=($app)
+start_on_wayland "$program"
 shown() {
     grep -q 'xdg_toplevel@[0-9]*\.set_title("Velmora")' "$work/program.log" &&
         grep -q 'wl_surface@[0-9]*\.attach(wl_buffer@' "$work/program.log"
