@@ -348,8 +348,9 @@ public:
     void REVERSE_Click();
     // What a screen reader is told: every cell named in the game's words, the
     // last move spoken on the focused cell, the clocks and status on the board.
-    QString spoken_move;        // the last move as the window shows it, with its side
-    bool spoken_fresh = false;  // not yet passed over by a cursor move
+    QString spoken_move;          // the last move as the window shows it, with its side
+    bool spoken_fresh = false;    // not yet passed over by a cursor move
+    bool access_pending = false;  // the screen reader is to be told once the current event is over
     QString 名前_桝(int x, int y) const;
     QString 説明_盤() const;
     QString 名前_手番(int IN_手番) const;

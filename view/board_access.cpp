@@ -477,11 +477,12 @@ void 準備_アクセス() {
 }
 
 void 予約_アクセス通知(Form1& f) {
-    static bool pending = false;
-    if (pending || !f.view || !QAccessible::isActive()) return;
-    pending = true;
+    // Kept by the window, not here: a window closed with a notice pending
+    // would otherwise silence every window after it.
+    if (f.access_pending || !f.view || !QAccessible::isActive()) return;
+    f.access_pending = true;
     QTimer::singleShot(0, f.view, [&f] {
-        pending = false;
+        f.access_pending = false;
         f.通知_盤();
     });
 }
